@@ -1,0 +1,162 @@
+#include "app/mainwindow.h"
+
+#include "app/inifile.h"
+#include "device/channelrecord.h"
+#include "device/columndefs.h"
+#include "device/comboboxdelegate.h"
+#include "device/texttables.h"
+#include "ui_mainwindow.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListWidgetItem>
+#include <QStandardItemModel>
+#include <functional>
+
+namespace {
+
+constexpr int ARCHIVE_ROWS[2] = {16000, 8000};
+constexpr int ROW_HEIGHT = 10;
+constexpr int LIST_COLUMNS[] = {0, 1, 7, 8, 14, 16, 18, 25};
+
+QStringList columnHeaders()
+{
+    QStringList headers;
+    for (const ColumnDef &column : COLUMN_DEFS)
+        headers << QString::fromUtf8(column.header);
+    return headers;
+}
+
+QStringList rowHeaders(int rows)
+{
+    QStringList headers;
+    for (int row = 1; row <= rows; ++row)
+        headers << QString::asprintf("Канал %02d", row);
+    return headers;
+}
+
+void setDefaultModuleTypes(int devType)
+{
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+        if (devType == 1)
+            channelRecords[c].moduleType = MODULE_DORNA;
+        else
+            channelRecords[c].moduleType = c < 8 ? MODULE_INTERNAL : MODULE_NONE;
+    }
+}
+
+// Sections are switched back to interactive at once: filling a view whose
+// sections still resize to contents grows quadratically with the rows.
+void sizeSections(QHeaderView *header, int count, const std::function<int(int)> &size)
+{
+    for (int i = 0; i < count; ++i) {
+        header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(i, QHeaderView::Interactive);
+        header->resizeSection(i, size(i));
+    }
+}
+
+} // namespace
+
+void MainWindow::setupChannelTable(int devType)
+{
+    devType = devType == 1 ? 1 : 0;
+    data.devType = devType;
+    data.chanCount = devType == 1 ? 64 : 32;
+    archive.setupTables(ARCHIVE_ROWS[devType]);
+    setDefaultModuleTypes(devType);
+
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        ui->lwSelect->item(i)->setCheckState(iniBlock.columnShown[i] ? Qt::Checked : Qt::Unchecked);
+        ui->lwSelect->setRowHidden(i, !columnAvailable(devType, i));
+    }
+    ui->sbEndChan->setMaximum(data.chanCount);
+    ui->sbBeginChan->setMaximum(data.chanCount);
+    archive.setChannelCount(data.chanCount);
+
+    QTableView *view = ui->tvChannelsCfg;
+    auto *model = new QStandardItemModel(data.chanCount, COLUMN_COUNT, view);
+    model->setHorizontalHeaderLabels(columnHeaders());
+    model->setVerticalHeaderLabels(rowHeaders(data.chanCount));
+    QAbstractItemModel *oldModel = view->model();
+    QItemSelectionModel *oldSelection = view->selectionModel();
+    view->setModel(model);
+    delete oldSelection;
+    delete oldModel;
+    view->show();
+    view->verticalHeader()->show();
+
+    sizeSections(view->horizontalHeader(), COLUMN_COUNT,
+                 [](int i) { return COLUMN_DEFS[i].width; });
+    sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
+
+    if (!qobject_cast<comboBoxDelegate *>(view->itemDelegateForColumn(LIST_COLUMNS[0]))) {
+        auto *delegate = new comboBoxDelegate(view);
+        for (int column : LIST_COLUMNS)
+            view->setItemDelegateForColumn(column, delegate);
+    }
+
+    for (int row = 0; row < data.chanCount; ++row)
+        for (int column = 0; column < COLUMN_COUNT; ++column)
+            model->setData(model->index(row, column), int(Qt::AlignHCenter | Qt::AlignVCenter),
+                           Qt::TextAlignmentRole);
+    for (int row = 0; row < data.chanCount; ++row)
+        data.fillRow(row);
+    disconnectCellHook();
+    connectCellHook();
+
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        if (!columnAvailable(devType, i)) {
+            iniBlock.columnShown[i] = 0;
+            ui->lwSelect->item(i)->setCheckState(Qt::Unchecked);
+        }
+        view->setColumnHidden(i, iniBlock.columnShown[i] == 0);
+    }
+}
+
+void MainWindow::connectCellHook()
+{
+    connect(static_cast<QStandardItemModel *>(ui->tvChannelsCfg->model()),
+            &QStandardItemModel::dataChanged, this, &MainWindow::dataChangedSlot,
+            Qt::DirectConnection);
+}
+
+void MainWindow::disconnectCellHook()
+{
+    disconnect(ui->tvChannelsCfg->model(), &QAbstractItemModel::dataChanged, this,
+               &MainWindow::dataChangedSlot);
+}
+
+void MainWindow::on_btSelectSet_clicked()
+{
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        QListWidgetItem *item = ui->lwSelect->item(i);
+        const int state = item->data(Qt::CheckStateRole).toInt();
+        iniBlock.columnShown[i] = state != 0 ? 1 : 0;
+        ui->tvChannelsCfg->setColumnHidden(i, state == 0);
+        if (!columnAvailable(data.devType, i)) {
+            ui->lwSelect->setRowHidden(i, true);
+            item->setCheckState(Qt::Unchecked);
+        } else {
+            ui->lwSelect->setRowHidden(i, false);
+        }
+    }
+}
+
+void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                 const QVector<int> &roles)
+{
+    Q_UNUSED(bottomRight)
+    if (roles.isEmpty() || roles.last() != Qt::EditRole)
+        return;
+    if (!data.writeCell(topLeft)) {
+        // A refused edit shows the record's value again.
+        disconnectCellHook();
+        data.redrawCell(topLeft.row(), topLeft.column());
+        connectCellHook();
+        return;
+    }
+    // A failed single-cell write is a link failure like any other.
+    if (timer.isActive())
+        checkLink();
+}

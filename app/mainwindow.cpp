@@ -1,0 +1,105 @@
+#include "app/mainwindow.h"
+
+#include "app/inifile.h"
+#include "device/columndefs.h"
+#include "device/registermap.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QListWidgetItem>
+#include <cstring>
+
+namespace {
+
+const QStringList DEVICE_TYPES = {"TQ-17 32K", "TQ-17 64K"};
+const QStringList BAUD_RATES = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+
+QString selectorText(const char *header)
+{
+    return QString::fromUtf8(header).remove(QLatin1Char('\n')).remove(QLatin1Char('-'));
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
+    ui->tabWidget->setCurrentIndex(1);
+    on_Scan_clicked();
+    data.setUi(ui);
+    archive.init(ui);
+    fillFixedLists();
+    // Every column counts as shown until "ini" says otherwise.
+    memset(iniBlock.columnShown, 0x01, sizeof(iniBlock.columnShown));
+    memset(iniBlock.reserved, 0x01, sizeof(iniBlock.reserved));
+    if (loadIni())
+        restoreUiState();
+    for (quint16 version : HW_VERSIONS)
+        ui->HW_Ver->addItem(QString::asprintf("v.%02x.%02x", version >> 8, version & 0xFF));
+    connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
+    ui->tvChannelsCfg->setShowGrid(true);
+    ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
+    setupChannelTable(ui->cTypeDev->currentIndex());
+    data.clearRequests();
+    setConnectedState(false);
+}
+
+MainWindow::~MainWindow()
+{
+    storeUiState();
+    delete ui;
+}
+
+void MainWindow::fillFixedLists()
+{
+    ui->cTypeDev->addItems(DEVICE_TYPES);
+    ui->cComBaudrate->addItems(BAUD_RATES);
+    ui->lwSelect->clear();
+    for (const ColumnDef &column : COLUMN_DEFS) {
+        auto *item = new QListWidgetItem(selectorText(column.header), ui->lwSelect);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+}
+
+void MainWindow::restoreUiState()
+{
+    ui->cComPort->setCurrentIndex(iniBlock.comPortIndex);
+    ui->cComBaudrate->setCurrentIndex(iniBlock.baudrateIndex);
+    ui->cTypeDev->setCurrentIndex(iniBlock.typeDevIndex);
+    ui->sbMB_Adr->setValue(iniBlock.mbAddress);
+    ui->sbBeginChan->setValue(iniBlock.beginChan);
+    ui->sbEndChan->setValue(iniBlock.endChan);
+    ui->cbArcDisk->setCurrentIndex(iniBlock.arcDiskIndex);
+    ui->dateEdit->setDate(QDate(iniBlock.arcYear, iniBlock.arcMonth, iniBlock.arcDay));
+    ui->timeEdit->setTime(QTime(iniBlock.arcHour, iniBlock.arcMinute, iniBlock.arcSecond, 0));
+}
+
+void MainWindow::storeUiState()
+{
+    iniBlock.typeDevIndex = ui->cTypeDev->currentIndex();
+    iniBlock.comPortIndex = ui->cComPort->currentIndex();
+    iniBlock.baudrateIndex = ui->cComBaudrate->currentIndex();
+    iniBlock.mbAddress = ui->sbMB_Adr->value();
+    iniBlock.beginChan = ui->sbBeginChan->value();
+    iniBlock.endChan = ui->sbEndChan->value();
+    iniBlock.arcDiskIndex = ui->cbArcDisk->currentIndex();
+    iniBlock.arcChannelIndex = ui->cbArcChannel->currentIndex();
+    const QDate date = ui->dateEdit->date();
+    iniBlock.arcYear = date.year();
+    iniBlock.arcMonth = date.month();
+    iniBlock.arcDay = date.day();
+    const QTime time = ui->timeEdit->time();
+    iniBlock.arcHour = time.hour();
+    iniBlock.arcMinute = time.minute();
+    iniBlock.arcSecond = time.second();
+    for (int i = 0; i < COLUMN_COUNT; ++i)
+        iniBlock.columnShown[i] = ui->lwSelect->item(i)->data(Qt::CheckStateRole).toInt();
+    saveIni();
+}
+
+void MainWindow::on_Exit_clicked()
+{
+    QCoreApplication::quit();
+}

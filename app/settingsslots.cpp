@@ -1,0 +1,45 @@
+#include "app/mainwindow.h"
+
+#include "app/inifile.h"
+#include "app/messages.h"
+#include "device/settingsfile.h"
+#include "ui_mainwindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+void MainWindow::on_btExport_clicked()
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Файл настроек"), settingsDir + QStringLiteral("//setting.bin"),
+        tr("Setting Files (*.bin);;All Files (*)"));
+    if (fileName.isEmpty())
+        return;
+    settingsDir = QFileInfo(fileName).path();
+    switch (SettingsFile::save(fileName)) {
+    case SettingsFile::Result::Ok:
+        break;
+    case SettingsFile::Result::OpenFailed:
+        showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
+        break;
+    case SettingsFile::Result::WriteFailed:
+        showCritical(QStringLiteral("Ошибка записи файла ") + fileName);
+        break;
+    }
+}
+
+void MainWindow::on_btImport_clicked()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("Файл настроек"), settingsDir,
+                                                          tr("All Files (*);;Bin Files (*.bin)"));
+    if (fileName.isEmpty())
+        return;
+    if (!SettingsFile::load(fileName)) {
+        showCritical(QStringLiteral("Ошибка открытия файла") + fileName);
+        return;
+    }
+    disconnectCellHook();
+    for (int c = 0; c < data.chanCount; ++c)
+        data.fillRow(c);
+    connectCellHook();
+}

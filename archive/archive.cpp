@@ -1,0 +1,420 @@
+#include "archive/archive.h"
+
+#include "archive/archivetext.h"
+#include "archive/drives.h"
+#include "ui_mainwindow.h"
+
+#include <QDate>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTime>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+ArchiveRecord eventRecords[ARCHIVE_RECORD_CAPACITY];
+ArchiveRecord channelArchiveRecords[ARCHIVE_RECORD_CAPACITY];
+
+namespace {
+
+const char ARCHIVE_MARKER[] = "ORVEK TQ-17 Archive v 01";
+const char EVENTS_FILE[] = "events.arh";
+
+constexpr int COLUMN_COUNT = 8;
+
+struct ColumnHeader {
+    const char *label;
+    int width;
+};
+
+using ColumnHeaders = std::array<ColumnHeader, COLUMN_COUNT>;
+
+const ColumnHeaders EVENT_HEADERS = {{{"Дата.", 60},
+                                      {"Время.", 60},
+                                      {"Канал", 60},
+                                      {"Событие", 100},
+                                      {"Концен.", 60},
+                                      {"Ед.изм.", 60},
+                                      {"", 60},
+                                      {"", 60}}};
+
+const ColumnHeaders CHANNEL_HEADERS = {{{"Дата.", 60},
+                                        {"Время.", 60},
+                                        {"Конц.", 60},
+                                        {"Ед.изм.", 60},
+                                        {"", 60},
+                                        {"", 60},
+                                        {"", 60},
+                                        {"", 60}}};
+
+// The columns a record writes; the others stay empty for good.
+using WrittenColumns = std::vector<int>;
+const WrittenColumns EVENT_COLUMNS = {0, 1, 2, 3, 4, 5, 7};
+const WrittenColumns CHANNEL_COLUMNS = {0, 1, 2, 3, 7};
+
+// The tables have no name for unit indexes 8..15 and show them as unit 0.
+QString tableUnitText(const ArchiveRecord &record)
+{
+    const int index = ArchiveText::unitIndex(record);
+    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
+}
+
+QStringList eventTexts(const ArchiveRecord &record)
+{
+    using namespace ArchiveText;
+    const bool withValue = carriesValue(record.code);
+    return {dateText(record),
+            timeText(record),
+            channelText(record),
+            eventName(record.code),
+            withValue ? valueText(record) : QString(),
+            withValue ? tableUnitText(record) : QString(),
+            auxText(record, 5)};
+}
+
+QStringList channelTexts(const ArchiveRecord &record)
+{
+    using namespace ArchiveText;
+    return {dateText(record), timeText(record), valueText(record), tableUnitText(record),
+            auxText(record, 4)};
+}
+
+QStringList emptySlotTexts(int columns)
+{
+    QStringList texts(QString::fromLatin1(ArchiveText::EMPTY_SLOT));
+    while (texts.size() < columns)
+        texts << QString();
+    return texts;
+}
+
+bool hasRow(const QStandardItemModel *model, int row)
+{
+    return model && row >= 0 && row < model->rowCount();
+}
+
+void setRowTexts(QStandardItemModel *model, int row, const WrittenColumns &columns,
+                 const QStringList &texts)
+{
+    for (int i = 0; i < texts.size(); ++i)
+        model->setData(model->index(row, columns[i]), texts[i]);
+}
+
+void blankRows(QStandardItemModel *model, int from)
+{
+    if (!model)
+        return;
+    for (int row = std::max(from, 0); row < model->rowCount(); ++row) {
+        for (int column = 0; column < COLUMN_COUNT; ++column) {
+            // Cells never written have no item; creating one only to hold "" would cost much.
+            QStandardItem *item = model->item(row, column);
+            if (item && !item->text().isEmpty())
+                item->setText(QString());
+        }
+    }
+}
+
+void selectRowWithin(QTableView *view, int row)
+{
+    const int last = view->model() ? view->model()->rowCount() - 1 : -1;
+    view->selectRow(std::max(0, std::min(row, last)));
+}
+
+QStringList rowNumberLabels(int rows)
+{
+    QStringList labels;
+    labels.reserve(rows);
+    for (int row = 1; row <= rows; ++row)
+        labels << QString::number(row).rightJustified(2, QLatin1Char('0'));
+    return labels;
+}
+
+QStandardItemModel *createModel(QTableView *view, const ColumnHeaders &headers,
+                                const QStringList &rowLabels)
+{
+    auto *model = new QStandardItemModel(0, COLUMN_COUNT, view);
+    QStringList labels;
+    for (const ColumnHeader &header : headers)
+        labels << QString::fromUtf8(header.label);
+    model->setHorizontalHeaderLabels(labels);
+    model->setVerticalHeaderLabels(rowLabels);
+    return model;
+}
+
+void installModel(QTableView *view, QStandardItemModel *model, QStandardItemModel *oldModel,
+                  const ColumnHeaders &headers)
+{
+    QItemSelectionModel *oldSelection = view->selectionModel();
+    view->setModel(model);
+    delete oldSelection;
+    delete oldModel;
+
+    view->show();
+    view->verticalHeader()->setVisible(true);
+    QHeaderView *header = view->horizontalHeader();
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        header->resizeSection(column, headers[column].width);
+    }
+}
+
+bool openOrReport(QFile &file)
+{
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    QMessageBox::critical(nullptr, QStringLiteral(" "),
+                          QStringLiteral("Ошибка открытия файла") + file.fileName());
+    return false;
+}
+
+// Reads at most one buffer's worth; a trailing fragment of a record is dropped.
+int readRecords(QFile &file, ArchiveRecord *buffer)
+{
+    const qint64 bytes =
+        file.read(reinterpret_cast<char *>(buffer), qint64(sizeof(ArchiveRecord)) * ARCHIVE_RECORD_CAPACITY);
+    return bytes > 0 ? int(bytes / qint64(sizeof(ArchiveRecord))) : 0;
+}
+
+// Day difference from a row's date to the target; a row that is not a date lies on the target day.
+qint64 dayDifference(const QAbstractItemModel *model, int row, const QDate &target)
+{
+    const QString text = model->index(row, 0).data().toString();
+    return QDate::fromString(text, QStringLiteral("dd.MM.yy")).addYears(100).daysTo(target);
+}
+
+// A row that is not a time counts as not earlier than the target.
+int secondDifference(const QAbstractItemModel *model, int row, const QTime &target)
+{
+    const QString text = model->index(row, 1).data().toString();
+    return QTime::fromString(text, QStringLiteral("hh:mm:ss")).secsTo(target);
+}
+
+// The first row at or after the target moment among the first n rows, which are taken to be
+// in time order; -1 when there are none.
+int findRow(const QAbstractItemModel *model, int n, const QDate &date, const QTime &time)
+{
+    n = std::min(n, model->rowCount());
+    if (n <= 0)
+        return -1;
+    int row = 0;
+    while (row < n && dayDifference(model, row, date) > 0)
+        ++row;
+    if (row == n)
+        return n - 1;
+    if (dayDifference(model, row, date) < 0)
+        return row;
+
+    int nextDay = row + 1;
+    while (nextDay < n && dayDifference(model, nextDay, date) >= 0)
+        ++nextDay;
+    const int last = std::min(nextDay, n - 1);
+    for (; row < last; ++row) {
+        if (secondDifference(model, row, time) < 1)
+            return row;
+    }
+    return last;
+}
+
+void selectFound(QTableView *view, int n, const QDate &date, const QTime &time)
+{
+    if (!view->model())
+        return;
+    const int row = findRow(view->model(), n, date, time);
+    if (row >= 0)
+        view->selectRow(row);
+}
+
+} // namespace
+
+struct Archive::Table {
+    QStandardItemModel *model;
+    const WrittenColumns &columns;
+    QStringList (*texts)(const ArchiveRecord &);
+    int &filledRows;
+};
+
+Archive::Archive(QObject *parent) : QObject(parent), driveSource(archiveDriveRoots) {}
+
+Archive::~Archive() = default;
+
+void Archive::init(Ui_MainWindow *ui)
+{
+    this->ui = ui;
+    scanDisks();
+    scanDirs();
+}
+
+void Archive::setupTables(int rows)
+{
+    const QStringList rowLabels = rowNumberLabels(rows);
+    QStandardItemModel *events = createModel(ui->tvArcEvents, EVENT_HEADERS, rowLabels);
+    QStandardItemModel *channel = createModel(ui->tvArcNotes, CHANNEL_HEADERS, rowLabels);
+    installModel(ui->tvArcEvents, events, eventModel, EVENT_HEADERS);
+    installModel(ui->tvArcNotes, channel, channelModel, CHANNEL_HEADERS);
+    eventModel = events;
+    channelModel = channel;
+    tableRows = rows;
+}
+
+void Archive::setChannelCount(int channels)
+{
+    channelCount = channels;
+    QStringList names;
+    for (int channel = 1; channel <= channels; ++channel)
+        names << QString::asprintf("Канал %02d", channel);
+    ui->cbArcChannel->clear();
+    ui->cbArcChannel->addItem(QStringLiteral("События"));
+    ui->cbArcChannel->addItems(names);
+}
+
+void Archive::setDriveSource(std::function<QStringList()> source)
+{
+    driveSource = std::move(source);
+}
+
+void Archive::scanDisks()
+{
+    QStringList disks;
+    for (const QString &root : driveSource()) {
+        if (QFileInfo::exists(root + QLatin1String(ARCHIVE_MARKER)))
+            disks << root;
+    }
+    ui->cbArcDisk->clear();
+    ui->cbArcDisk->addItems(disks);
+}
+
+void Archive::scanDirs()
+{
+    QStringList folders;
+    const QString disk = ui->cbArcDisk->currentText();
+    // Without a disk the iterator would list the working directory.
+    if (!disk.isEmpty()) {
+        QDirIterator entries(disk);
+        while (entries.hasNext()) {
+            entries.next();
+            const QString name = entries.fileName();
+            if (!name.isEmpty() && name.at(0).isDigit())
+                folders << name;
+        }
+    }
+    folders.sort(Qt::CaseInsensitive);
+    std::reverse(folders.begin(), folders.end());
+    ui->cbArcDirs->clear();
+    ui->cbArcDirs->addItems(folders);
+    ui->cbArcDirs->setCurrentIndex(0);
+}
+
+QString Archive::folderPath() const
+{
+    return ui->cbArcDisk->currentText() + ui->cbArcDirs->currentText() + QLatin1Char('/');
+}
+
+void Archive::loadFromFolder()
+{
+    const int channel = ui->cbArcChannel->currentIndex();
+    const QString folder = folderPath();
+    QFile events(folder + QLatin1String(EVENTS_FILE));
+    if (!openOrReport(events))
+        return;
+    QFile channelFile(folder + QString::asprintf("chan%02d.arh", channel));
+    if (channel > 0 && !openOrReport(channelFile))
+        return;
+
+    std::memset(eventRecords, 0, sizeof eventRecords);
+    std::memset(channelArchiveRecords, 0, sizeof channelArchiveRecords);
+    eventRecCount = readRecords(events, eventRecords);
+    channelRecCount = channel > 0 ? readRecords(channelFile, channelArchiveRecords) : 0;
+    fillEvents(channel);
+    if (channel > 0)
+        fillChannel();
+    selectLastRows();
+}
+
+// Channel 0 shows every record in its own row; a channel shows only its valid records and
+// those of the whole device, without gaps.
+void Archive::fillEvents(int channel)
+{
+    if (channel == 0) {
+        for (int i = 0; i < eventRecCount; ++i)
+            addEventRow(eventRecords[i], i);
+        eventRows = std::min(eventRecCount, tableRows);
+    } else {
+        eventRows = 0;
+        for (int i = 0; i < eventRecCount; ++i) {
+            const ArchiveRecord &record = eventRecords[i];
+            if (ArchiveText::isValid(record) && (record.channel == 0 || record.channel == channel))
+                addEventRow(record, eventRows);
+        }
+    }
+    blankEventRows(eventRows);
+}
+
+void Archive::fillChannel()
+{
+    channelRows = 0;
+    for (int i = 0; i < channelRecCount; ++i)
+        addChannelRow(channelArchiveRecords[i], i);
+    blankChannelRows(channelRows);
+}
+
+void Archive::findByDateTime()
+{
+    const QDate date = ui->dateEdit->date();
+    const QTime time = ui->timeEdit->time();
+    selectFound(ui->tvArcEvents, eventRows, date, time);
+    selectFound(ui->tvArcNotes, channelRecCount, date, time);
+}
+
+Archive::Table Archive::eventTable()
+{
+    return {eventModel, EVENT_COLUMNS, eventTexts, eventRows};
+}
+
+Archive::Table Archive::channelTable()
+{
+    return {channelModel, CHANNEL_COLUMNS, channelTexts, channelRows};
+}
+
+// A record for a row the table does not have is dropped. An empty slot leaves the count of
+// filled rows alone, so the next record given the same row overwrites it.
+void Archive::addRecordRow(const Table &table, const ArchiveRecord &record, int row)
+{
+    if (!hasRow(table.model, row))
+        return;
+    const bool valid = ArchiveText::isValid(record);
+    setRowTexts(table.model, row, table.columns,
+                valid ? table.texts(record) : emptySlotTexts(int(table.columns.size())));
+    if (valid)
+        table.filledRows = row + 1;
+}
+
+void Archive::addEventRow(const ArchiveRecord &record, int row)
+{
+    addRecordRow(eventTable(), record, row);
+}
+
+void Archive::addChannelRow(const ArchiveRecord &record, int row)
+{
+    addRecordRow(channelTable(), record, row);
+}
+
+void Archive::blankEventRows(int from)
+{
+    blankRows(eventModel, from);
+}
+
+void Archive::blankChannelRows(int from)
+{
+    blankRows(channelModel, from);
+}
+
+void Archive::selectLastRows()
+{
+    selectRowWithin(ui->tvArcEvents, eventRows - 1);
+    selectRowWithin(ui->tvArcNotes, channelRecCount - 1);
+}

@@ -1,0 +1,77 @@
+#ifndef ARCHIVE_H
+#define ARCHIVE_H
+
+#include "archive/archiverecord.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QDate;
+class QProgressBar;
+class QStandardItemModel;
+class QTableView;
+class QTime;
+class Ui_MainWindow;
+
+// Records one archive file can hand to the tables; larger files are cut here.
+constexpr int ARCHIVE_RECORD_CAPACITY = 16000;
+
+// Program-wide record buffers, filled by the folder load and reused by the export.
+extern ArchiveRecord eventRecords[ARCHIVE_RECORD_CAPACITY];
+extern ArchiveRecord channelArchiveRecords[ARCHIVE_RECORD_CAPACITY];
+
+// The archive tab: drives, folders, the events and channel tables, search and export.
+class Archive : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Archive(QObject *parent = nullptr);
+    ~Archive() override;
+
+    void init(Ui_MainWindow *ui);
+    void setupTables(int rows);
+    void setChannelCount(int channels);
+    void scanDisks();
+    void scanDirs();
+    void loadFromFolder();
+    void findByDateTime();
+    void addEventRow(const ArchiveRecord &record, int row);
+    void addChannelRow(const ArchiveRecord &record, int row);
+    void exportToXlsx(QProgressBar *bar);
+
+    // Row count of both tables for the device type (16000 or 8000); 0 before setupTables.
+    int rowLimit() const { return tableRows; }
+    // Empties every cell from the given row to the end of the table; negative starts at 0.
+    void blankEventRows(int from);
+    void blankChannelRows(int from);
+    // Selects row eventRows - 1 of the events table and channelRecCount - 1 of the channel
+    // table, each kept within the table.
+    void selectLastRows();
+    // Where scanDisks looks for the marker; the mounted volumes unless replaced.
+    void setDriveSource(std::function<QStringList()> source);
+
+    int eventRows = 0;
+    int channelRows = 0;
+    int channelRecCount = 0;
+    int channelCount = 0;
+    int eventRecCount = 0;
+
+private:
+    struct Table;
+
+    Table eventTable();
+    Table channelTable();
+    void addRecordRow(const Table &table, const ArchiveRecord &record, int row);
+    QString folderPath() const;
+    void fillEvents(int channel);
+    void fillChannel();
+
+    Ui_MainWindow *ui = nullptr;
+    QStandardItemModel *eventModel = nullptr;
+    QStandardItemModel *channelModel = nullptr;
+    int tableRows = 0;
+    std::function<QStringList()> driveSource;
+};
+
+#endif

@@ -1,0 +1,145 @@
+#include "archive/archive.h"
+
+#include "app/messages.h"
+#include "archive/archivetext.h"
+#include "archive/xlsxexportfile.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProgressBar>
+
+namespace {
+
+const char EVENTS_FILE[] = "events.arh";
+const QString EVENTS_SHEET = QStringLiteral("События");
+const QVariantList EVENT_HEADERS = {QStringLiteral("Дата"),    QStringLiteral("Время"),
+                                    QStringLiteral("Канал"),   QStringLiteral("Событие"),
+                                    QStringLiteral("Концен."), QStringLiteral("Ед. изм.")};
+const QVariantList CHANNEL_HEADERS = {QStringLiteral("Дата"), QStringLiteral("Время"),
+                                      QStringLiteral("Концен."), QStringLiteral("Ед. изм.")};
+constexpr int EVENT_NAME_COLUMN = 4;
+constexpr double EVENT_NAME_WIDTH = 15.0;
+// The bar advances by channel as if there were always 33 steps, for either channel count.
+constexpr int PROGRESS_STEPS = 33;
+constexpr int PROGRESS_DONE = 100;
+
+// Reads at most one buffer's worth of records; -1, after saying so, when the file cannot be opened.
+int readArchiveFile(const QString &name, ArchiveRecord *buffer)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showCritical(QStringLiteral("Ошибка открытия файла") + name);
+        return -1;
+    }
+    const qint64 bytes = file.read(reinterpret_cast<char *>(buffer),
+                                   qint64(sizeof(ArchiveRecord)) * ARCHIVE_RECORD_CAPACITY);
+    return bytes > 0 ? int(bytes / qint64(sizeof(ArchiveRecord))) : 0;
+}
+
+QVariantList emptySlotRow() { return {QString::fromLatin1(ArchiveText::EMPTY_SLOT)}; }
+
+// The events sheet has no name for unit indexes 8..15 and shows them as unit 0.
+QString eventUnitText(const ArchiveRecord &record)
+{
+    const int index = ArchiveText::unitIndex(record);
+    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
+}
+
+QVariantList eventSheetRow(const ArchiveRecord &record)
+{
+    using namespace ArchiveText;
+    if (!isValid(record))
+        return emptySlotRow();
+    const bool withValue = carriesValue(record.code);
+    return {dateText(record),
+            timeText(record),
+            channelText(record),
+            eventName(record.code),
+            withValue ? QVariant(value(record)) : QVariant(QString()),
+            withValue ? eventUnitText(record) : QString(),
+            QString(),
+            QString()};
+}
+
+QVariantList channelSheetRow(const ArchiveRecord &record)
+{
+    using namespace ArchiveText;
+    if (!isValid(record))
+        return emptySlotRow();
+    return {dateText(record), timeText(record), value(record), unitName(unitIndex(record)),
+            QString(),        QString()};
+}
+
+void writeEventSheet(int recordCount)
+{
+    xlsxExportFile.writeRow(1, EVENT_HEADERS);
+    xlsxExportFile.setColumnWidth(EVENT_NAME_COLUMN, EVENT_NAME_WIDTH);
+    for (int i = 0; i < recordCount; ++i)
+        xlsxExportFile.writeRow(i + 2, eventSheetRow(eventRecords[i]));
+}
+
+// False, after saying so, when the channel's file cannot be opened.
+bool writeChannelSheet(const QString &folder, int channel)
+{
+    const int recordCount = readArchiveFile(folder + QString::asprintf("chan%02d.arh", channel),
+                                            channelArchiveRecords);
+    if (recordCount < 0)
+        return false;
+    xlsxExportFile.addSheet(QString::asprintf("К.%02d", channel));
+    xlsxExportFile.writeRow(1, CHANNEL_HEADERS);
+    for (int k = 0; k < recordCount; ++k)
+        xlsxExportFile.writeRow(k + 2, channelSheetRow(channelArchiveRecords[k]));
+    return true;
+}
+
+// Asks for the workbook's name, starting from the last one; empty when the user cancels.
+QString chooseTarget()
+{
+    const QString lastName = QFileInfo(xlsxExportFile.file.fileName()).fileName().trimmed();
+    return QFileDialog::getSaveFileName(nullptr, Archive::tr("Файл настроек"),
+                                        xlsxExportFile.lastDir + QDir::separator() + lastName,
+                                        Archive::tr(" (*.xlsx);;All Files (*)"));
+}
+
+void reportNotWritten(const QString &target)
+{
+    showCritical(QStringLiteral("Ошибка записи файла ") + target);
+}
+
+} // namespace
+
+void Archive::exportToXlsx(QProgressBar *bar)
+{
+    const QString folder = folderPath();
+    const int eventCount = readArchiveFile(folder + QLatin1String(EVENTS_FILE), eventRecords);
+    if (eventCount < 0)
+        return;
+    const QString target = chooseTarget();
+    if (target.isEmpty())
+        return;
+    xlsxExportFile.lastDir = QFileInfo(target).path();
+    xlsxExportFile.file.setFileName(target);
+
+    if (!xlsxExportFile.createDocument(EVENTS_SHEET)) {
+        reportNotWritten(target);
+        return;
+    }
+    writeEventSheet(eventCount);
+    for (int channel = 1; channel <= channelCount; ++channel) {
+        if (!writeChannelSheet(folder, channel)) {
+            xlsxExportFile.discardDocument();
+            return;
+        }
+        bar->setValue(PROGRESS_DONE * channel / PROGRESS_STEPS);
+    }
+    if (!xlsxExportFile.finishDocument()) {
+        reportNotWritten(target);
+        return;
+    }
+    bar->setValue(PROGRESS_DONE);
+    showInformation(QStringLiteral("Запись завершена"));
+    bar->setValue(0);
+}

@@ -1,0 +1,134 @@
+// Times the archive tables: building the two models for a device type, and loading a folder
+// with a full events archive and a full channel archive, next to merely reading and decoding
+// the same records.
+#include "archive/archive.h"
+#include "archive/archivetext.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int RUNS = 7;
+
+void writeFullArchive(const QString &path, bool events)
+{
+    std::vector<ArchiveRecord> records(ARCHIVE_RECORD_CAPACITY);
+    for (int i = 0; i < ARCHIVE_RECORD_CAPACITY; ++i) {
+        ArchiveRecord &record = records[size_t(i)];
+        record.marker = 'Z';
+        record.channel = events ? uint8_t(i % 2) : 0;
+        record.code = events ? uint8_t(i % 14) : 0;
+        record.time = 1700000000u + uint32_t(i) * 60u;
+        record.raw = uint16_t(i);
+        record.scale = uint8_t(0x11 + i % 3);
+        record.aux = uint16_t(i);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(reinterpret_cast<const char *>(records.data()),
+               qint64(records.size() * sizeof(ArchiveRecord)));
+}
+
+double milliseconds(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+void report(const char *what, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < RUNS; ++run)
+        times.push_back(milliseconds(work));
+    std::sort(times.begin(), times.end());
+    std::printf("%-58s median %7.1f ms   min %7.1f ms\n", what, times[RUNS / 2], times.front());
+}
+
+// The floor of a load: read both files and build every text the tables would show.
+void readAndDecode(const QString &folder)
+{
+    static ArchiveRecord buffer[ARCHIVE_RECORD_CAPACITY];
+    qint64 characters = 0;
+    for (const char *name : {"events.arh", "chan01.arh"}) {
+        QFile file(folder + name);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", name);
+        const int count = int(file.read(reinterpret_cast<char *>(buffer), sizeof buffer) / 16);
+        for (int i = 0; i < count; ++i) {
+            using namespace ArchiveText;
+            const ArchiveRecord &record = buffer[i];
+            characters += dateText(record).size() + timeText(record).size() +
+                          channelText(record).size() + eventName(record.code).size() +
+                          valueText(record).size() + unitName(unitIndex(record)).size() +
+                          auxText(record, 5).size();
+        }
+    }
+    if (characters == 0)
+        qFatal("nothing decoded");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const QString drive = dir.path() + QStringLiteral("/");
+    const QString folder = drive + QStringLiteral("2405/");
+    QDir().mkpath(folder);
+    QFile(drive + QStringLiteral("ORVEK TQ-17 Archive v 01")).open(QIODevice::WriteOnly);
+    writeFullArchive(folder + QStringLiteral("events.arh"), true);
+    writeFullArchive(folder + QStringLiteral("chan01.arh"), false);
+
+    QMainWindow window;
+    Ui_MainWindow ui;
+    ui.setupUi(&window);
+    Archive archive;
+    archive.setDriveSource([drive] { return QStringList{drive}; });
+    archive.init(&ui);
+    window.show();
+    ui.tabWidget->setCurrentWidget(ui.tab_2);
+    app.processEvents();
+
+    std::printf("archive tables, %d records per file, %d runs each\n", ARCHIVE_RECORD_CAPACITY,
+                RUNS);
+    std::printf("%-58s          %7.1f ms\n", "start-up set-up, two 16000-row models",
+                milliseconds([&] { archive.setupTables(16000); }));
+    archive.setChannelCount(32);
+    report("device type change to 8000 rows", [&] { archive.setupTables(8000); });
+    report("device type change to 16000 rows", [&] { archive.setupTables(16000); });
+
+    report("floor: read and decode both files", [&] { readAndDecode(folder); });
+    ui.cbArcChannel->setCurrentIndex(1);
+    report("load events + channel 01 (16000 rows each)", [&] { archive.loadFromFolder(); });
+    report("load events + channel 01, then repaint", [&] {
+        archive.loadFromFolder();
+        app.processEvents();
+    });
+    ui.cbArcChannel->setCurrentIndex(0);
+    report("load events only", [&] { archive.loadFromFolder(); });
+    report("set-up + first load into the fresh tables", [&] {
+        archive.setupTables(16000);
+        ui.cbArcChannel->setCurrentIndex(1);
+        archive.loadFromFolder();
+    });
+    return 0;
+}

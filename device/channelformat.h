@@ -1,0 +1,23 @@
+#ifndef CHANNELFORMAT_H
+#define CHANNELFORMAT_H
+
+#include <QVariant>
+
+struct ChannelRecord;
+
+// How the channel table draws a record: one value per column.
+namespace ChannelFormat {
+
+// Decimal places a record's scaled values are drawn and parsed with. The
+// controller's field holds 0..3; a settings file may bring anything.
+int decimalPlaces(const ChannelRecord &record);
+double scaleFactor(const ChannelRecord &record);
+
+QString scaled(const ChannelRecord &record, int raw);
+QString current(int raw);
+// Integer columns hold integer data, all others texts.
+QVariant cell(const ChannelRecord &record, int column);
+
+} // namespace ChannelFormat
+
+#endif

@@ -1,0 +1,3 @@
+#include "device/channelrecord.h"
+
+ChannelRecord channelRecords[MAX_CHANNELS];

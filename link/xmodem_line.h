@@ -1,0 +1,61 @@
+#pragma once
+
+#include "link/rx_buffer.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <cstdint>
+
+// Receiving side of XMODEM-1K on the port the Modbus line hands over for an archive download.
+class xmodem_line : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int BLOCK_SIZE = 1029;
+    static constexpr int BAUD_RATE = 115200;
+    static constexpr uint8_t EOT = 0x04;
+    static constexpr uint8_t ACK = 0x06;
+    static constexpr uint8_t START = 'C';
+
+    bool openPort();
+    void closePort();
+    int transfer(uint8_t control, int expected);
+    bool sendPkt();
+    bool waitPkt();
+    bool checkBlock();
+    // Keeps the first BLOCK_SIZE bytes of a reply in rxBuf and judges them; sets linkError.
+    bool acceptBlock(const QByteArray &bytes);
+
+    static uint16_t crc16Xmodem(const uint8_t *data, int length);
+
+public slots:
+    void handleError(QSerialPort::SerialPortError error);
+
+protected:
+    QSerialPort port;
+    bool isOpen = false;
+
+public:
+    bool linkError = false;
+    QString portName;
+
+protected:
+    uint8_t txBuf[10] = {};
+
+public:
+    rx_buffer::Bytes rxBuf = {};
+    int32_t rxLen = 0;
+
+protected:
+    int32_t rxExpected = 0;
+    QByteArray rxAccum;
+    uint16_t txLen = 0;
+
+private:
+    void collectReply();
+};
+
+extern xmodem_line xmLine;

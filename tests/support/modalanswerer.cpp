@@ -1,0 +1,31 @@
+#include "tests/support/modalanswerer.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
+{
+    connect(&poll, &QTimer::timeout, this, &ModalAnswerer::answer);
+    poll.start(10);
+}
+
+void ModalAnswerer::answer()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        seen << box->text();
+        box->accept();
+    } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        const QString name = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+        seen << QStringLiteral("dialog:") + dialog->windowTitle();
+        if (name.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(name);
+            dialog->accept();
+        }
+    }
+}

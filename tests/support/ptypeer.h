@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <termios.h>
+#include <thread>
+
+// The far end of a pseudo-terminal, playing scripted replies with chosen timing.
+class PtyPeer
+{
+public:
+    struct Piece {
+        int delayMs;
+        QByteArray bytes;
+    };
+    // Wait for requestBytes bytes from the line, then send the pieces in order.
+    struct Step {
+        int requestBytes;
+        QVector<Piece> reply;
+    };
+
+    PtyPeer();
+    ~PtyPeer();
+    PtyPeer(const PtyPeer &) = delete;
+    PtyPeer &operator=(const PtyPeer &) = delete;
+
+    bool isReady() const { return master >= 0; }
+    QString portPath() const { return path; }
+    speed_t lineSpeed() const;
+
+    void play(const QVector<Step> &steps);
+    // After requestBytes have arrived, send chunk every intervalMs until stop().
+    void stream(int requestBytes, const QByteArray &chunk, int intervalMs);
+    void stop();
+    // Everything the line has sent to the peer so far.
+    QByteArray heard() const;
+
+private:
+    bool listen(int count);
+    bool sendAll(const QByteArray &bytes);
+    bool pause(int ms);
+    void runSteps(QVector<Step> steps);
+    void runStream(int requestBytes, QByteArray chunk, int intervalMs);
+
+    int master = -1;
+    int slave = -1;
+    QString path;
+    std::thread worker;
+    std::atomic<bool> stopping{false};
+    mutable std::mutex lock;
+    std::condition_variable wake;
+    QByteArray received;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+
+// One holding register as written by a Modbus function 16 request.
+struct RegisterWrite {
+    int address;
+    quint16 value;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+
+// Tells where a Modbus RTU request ends, from its function code, without waiting for the
+// inter-frame silence (a pseudo-terminal carries no timing worth trusting).
+class RequestFramer
+{
+public:
+    static constexpr int kUntilSilence = -1;
+
+    // Length of the request at the start of bytes; 0 while too few bytes have come to tell;
+    // kUntilSilence for functions whose frames end only where the line falls silent.
+    static int frameLength(const QByteArray &bytes);
+};
