@@ -21,7 +21,7 @@ namespace {
 
 constexpr int RUNS = 7;
 
-void writeFullArchive(const QString &path, bool events)
+void writeFullArchive(const QString &path, bool events, int offset)
 {
     std::vector<ArchiveRecord> records(ARCHIVE_RECORD_CAPACITY);
     for (int i = 0; i < ARCHIVE_RECORD_CAPACITY; ++i) {
@@ -29,10 +29,10 @@ void writeFullArchive(const QString &path, bool events)
         record.marker = 'Z';
         record.channel = events ? uint8_t(i % 2) : 0;
         record.code = events ? uint8_t(i % 14) : 0;
-        record.time = 1700000000u + uint32_t(i) * 60u;
-        record.raw = uint16_t(i);
-        record.scale = uint8_t(0x11 + i % 3);
-        record.aux = uint16_t(i);
+        record.time = 1700000000u + uint32_t(i + offset) * 61u;
+        record.raw = uint16_t(i + offset);
+        record.scale = uint8_t(0x11 + (i + offset) % 3);
+        record.aux = uint16_t(i + offset);
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -92,11 +92,16 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     const QString drive = dir.path() + QStringLiteral("/");
-    const QString folder = drive + QStringLiteral("2405/");
-    QDir().mkpath(folder);
     QFile(drive + QStringLiteral("ORVEK TQ-17 Archive v 01")).open(QIODevice::WriteOnly);
-    writeFullArchive(folder + QStringLiteral("events.arh"), true);
-    writeFullArchive(folder + QStringLiteral("chan01.arh"), false);
+    // Two folders whose every cell differs, so that each load really changes the tables.
+    const QStringList folders = {QStringLiteral("2406"), QStringLiteral("2405")};
+    for (int i = 0; i < folders.size(); ++i) {
+        const QString folder = drive + folders[i] + QLatin1Char('/');
+        QDir().mkpath(folder);
+        writeFullArchive(folder + QStringLiteral("events.arh"), true, i);
+        writeFullArchive(folder + QStringLiteral("chan01.arh"), false, i);
+    }
+    const QString folder = drive + folders[0] + QLatin1Char('/');
 
     QMainWindow window;
     Ui_MainWindow ui;
@@ -107,6 +112,8 @@ int main(int argc, char *argv[])
     window.show();
     ui.tabWidget->setCurrentWidget(ui.tab_2);
     app.processEvents();
+    if (!ui.tvArcEvents->isVisible() || !ui.tvArcNotes->isVisible())
+        qFatal("the archive tables are not shown");
 
     std::printf("archive tables, %d records per file, %d runs each\n", ARCHIVE_RECORD_CAPACITY,
                 RUNS);
@@ -117,18 +124,21 @@ int main(int argc, char *argv[])
     report("device type change to 16000 rows", [&] { archive.setupTables(16000); });
 
     report("floor: read and decode both files", [&] { readAndDecode(folder); });
-    ui.cbArcChannel->setCurrentIndex(1);
-    report("load events + channel 01 (16000 rows each)", [&] { archive.loadFromFolder(); });
-    report("load events + channel 01, then repaint", [&] {
+    const auto loadOtherFolder = [&] {
+        ui.cbArcDirs->setCurrentIndex(1 - ui.cbArcDirs->currentIndex());
         archive.loadFromFolder();
+    };
+    ui.cbArcChannel->setCurrentIndex(1);
+    report("load events + channel 01 (16000 rows each)", loadOtherFolder);
+    report("load events + channel 01, then repaint", [&] {
+        loadOtherFolder();
         app.processEvents();
     });
-    ui.cbArcChannel->setCurrentIndex(0);
-    report("load events only", [&] { archive.loadFromFolder(); });
-    report("set-up + first load into the fresh tables", [&] {
+    report("set-up, then load events + channel 01 into the new tables", [&] {
         archive.setupTables(16000);
-        ui.cbArcChannel->setCurrentIndex(1);
-        archive.loadFromFolder();
+        loadOtherFolder();
     });
+    ui.cbArcChannel->setCurrentIndex(0);
+    report("load events only", loadOtherFolder);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstdio>
 
 ModalResponder::ModalResponder(const QString &target) : target(target)
 {
@@ -14,6 +15,7 @@ ModalResponder::ModalResponder(const QString &target) : target(target)
 void ModalResponder::answer()
 {
     QWidget *modal = QApplication::activeModalWidget();
+    if (auto *d = qobject_cast<QFileDialog *>(modal)) fprintf(stderr, "poll dialog sel=%s answered=%d\n", qPrintable(d->selectedFiles().join(",")), modal == answered);
     if (!modal || modal == answered)
         return;
     answered = modal;

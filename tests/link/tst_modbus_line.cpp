@@ -1,4 +1,5 @@
 #include "modbusprobe.h"
+#include "replybytes.h"
 #include "tests/support/ptypeer.h"
 
 #include <QElapsedTimer>
@@ -7,75 +8,51 @@
 
 #include <memory>
 
-using Pieces = QVector<PtyPeer::Piece>;
-Q_DECLARE_METATYPE(PtyPeer::Piece)
-
 namespace {
 
 constexpr int READ_REQUEST_SIZE = 8;
 
 // Reply "01 03 00" followed by bytes 0..1028 counting up, which with its CRC fills the buffer.
-QByteArray fullBufferFrame()
-{
+QByteArray fullBufferFrame() {
     QByteArray frame = QByteArray::fromHex("010300");
     for (int i = 0; i < 1029; ++i)
         frame.append(static_cast<char>(i & 0xFF));
     return frame + QByteArray::fromHex("4962");
 }
 
-QByteArray stored(const modbus_line &line)
-{
-    return QByteArray(reinterpret_cast<const char *>(line.rxBuf), line.rxLen);
-}
-
-bool zeroFrom(const modbus_line &line, int first)
-{
-    for (int i = first; i < modbus_line::RX_SIZE; ++i) {
-        if (line.rxBuf[i] != 0)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
-class tst_modbus_line : public QObject
-{
+class tst_modbus_line : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<ModbusProbe> line;
 
-    void openLine(int baud = 9600)
-    {
+    void openLine(int baud = 9600) {
         line->portName = peer->portPath();
         line->baudRate = baud;
         QVERIFY(line->openPort());
     }
     // One read request answered by the given pieces; returns waitPkt's verdict.
-    bool exchange(const Pieces &reply)
-    {
+    bool exchange(const Pieces &reply) {
         peer->play({{READ_REQUEST_SIZE, reply}});
         line->readHolding(0, 2);
         return line->waitPkt();
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         peer = std::make_unique<PtyPeer>();
         QVERIFY(peer->isReady());
         line = std::make_unique<ModbusProbe>();
     }
-    void cleanup()
-    {
+    void cleanup() {
         line.reset();
         peer.reset();
     }
 
-    void crc16_matchesReferenceVectors_data()
-    {
+    void crc16_matchesReferenceVectors_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("crc");
         QByteArray counting;
@@ -83,11 +60,11 @@ private slots:
             counting.append(static_cast<char>(i));
         QTest::newRow("empty input keeps the initial value") << QByteArray() << 0xFFFF;
         QTest::newRow("check string 123456789") << QByteArray("123456789") << 0x4B37;
-        QTest::newRow("read holding request header") << QByteArray::fromHex("010301020003") << 0xF7A5;
+        QTest::newRow("read holding request header")
+            << QByteArray::fromHex("010301020003") << 0xF7A5;
         QTest::newRow("bytes 00 to FF") << counting << 0xDE6C;
     }
-    void crc16_matchesReferenceVectors()
-    {
+    void crc16_matchesReferenceVectors() {
         QFETCH(QByteArray, data);
         QFETCH(int, crc);
         QCOMPARE(int(modbus_line::crc16(reinterpret_cast<const uint8_t *>(data.constData()),
@@ -95,8 +72,7 @@ private slots:
                  crc);
     }
 
-    void waitPkt_judgesReply_data()
-    {
+    void waitPkt_judgesReply_data() {
         QTest::addColumn<Pieces>("reply");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("kept");
@@ -108,8 +84,8 @@ private slots:
             << Pieces{{0, good.left(2)}, {20, good.mid(2, 4)}, {20, good.mid(6)}} << true << good;
         QTest::newRow("pause of 150 ms ends the reply, first part fails")
             << Pieces{{0, good.left(5)}, {150, good.mid(5)}} << false << good.left(5);
-        QTest::newRow("reply starting 900 ms late still passes") << Pieces{{900, good}} << true
-                                                                << good;
+        QTest::newRow("reply starting 900 ms late still passes")
+            << Pieces{{900, good}} << true << good;
         QTest::newRow("exception reply with correct CRC fails")
             << Pieces{{0, QByteArray::fromHex("01 83 02 C0 F1")}} << false
             << QByteArray::fromHex("01 83 02 C0 F1");
@@ -118,15 +94,14 @@ private slots:
             << QByteArray::fromHex("01 03 04 12 34 AB CD 20 00");
         QTest::newRow("two bytes are too short to pass")
             << Pieces{{0, QByteArray::fromHex("01 03")}} << false << QByteArray::fromHex("01 03");
-        QTest::newRow("valid reply filling the buffer exactly passes") << Pieces{{0, full}} << true
-                                                                       << full;
+        QTest::newRow("valid reply filling the buffer exactly passes")
+            << Pieces{{0, full}} << true << full;
         QTest::newRow("reply one byte longer than the buffer fails, first 1034 kept")
             << Pieces{{0, full + QByteArray(1, '\x55')}} << false << full;
         QTest::newRow("reply of 1500 bytes fails, first 1034 kept")
             << Pieces{{0, full + QByteArray(466, '\x55')}} << false << full;
     }
-    void waitPkt_judgesReply()
-    {
+    void waitPkt_judgesReply() {
         QFETCH(Pieces, reply);
         QFETCH(bool, valid);
         QFETCH(QByteArray, kept);
@@ -134,12 +109,11 @@ private slots:
 
         QCOMPARE(exchange(reply), valid);
         QCOMPARE(line->linkError, !valid);
-        QCOMPARE(stored(*line), kept);
+        QCOMPARE(keptReply(*line), kept);
         QVERIFY(zeroFrom(*line, line->rxLen));
     }
 
-    void waitPkt_noReply_failsWithin1850msAndEmptyBuffer()
-    {
+    void waitPkt_noReply_failsWithin1850msAndEmptyBuffer() {
         openLine();
         QElapsedTimer clock;
         clock.start();
@@ -150,8 +124,7 @@ private slots:
         QVERIFY(line->linkError);
     }
 
-    void waitPkt_shortReply_zeroesRestOfBuffer()
-    {
+    void waitPkt_shortReply_zeroesRestOfBuffer() {
         openLine();
         std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0xEE);
         QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
@@ -160,8 +133,7 @@ private slots:
         QCOMPARE(line->getReg(0), 0x2A);
     }
 
-    void waitPkt_endlessFastLine_stopsPastBufferSizeWithError()
-    {
+    void waitPkt_endlessFastLine_stopsPastBufferSizeWithError() {
         openLine();
         peer->stream(READ_REQUEST_SIZE, QByteArray(64, '\x11'), 2);
         line->readHolding(0, 2);
@@ -173,8 +145,7 @@ private slots:
         QCOMPARE(line->rxLen, modbus_line::RX_SIZE);
     }
 
-    void waitPkt_lineNeverSilentFor50ms_endsAtTimeCapWithError()
-    {
+    void waitPkt_lineNeverSilentFor50ms_endsAtTimeCapWithError() {
         openLine();
         peer->stream(READ_REQUEST_SIZE, QByteArray(1, '\x22'), 30);
         line->readHolding(0, 2);
@@ -187,16 +158,14 @@ private slots:
         QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
     }
 
-    void waitPkt_keepsReadyReadConnectedAfterwards()
-    {
+    void waitPkt_keepsReadyReadConnectedAfterwards() {
         openLine();
         exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}});
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void read_fewerBytesThanExpected_onlyAccumulates()
-    {
+    void read_fewerBytesThanExpected_onlyAccumulates() {
         openLine();
         const QByteArray reply = QByteArray::fromHex("01 03 06 00 01 00 02 00 03 FD 74");
         peer->play({{READ_REQUEST_SIZE, {{0, reply.left(10)}, {300, reply.mid(10)}}}});
@@ -208,12 +177,11 @@ private slots:
         QCOMPARE(received.count(), 0);
         QCOMPARE(line->rxLen, 0);
         QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 2000);
-        QCOMPARE(stored(*line), reply);
+        QCOMPARE(keptReply(*line), reply);
         QVERIFY(!line->linkError);
     }
 
-    void read_badFrame_setsLinkErrorWithoutSignal()
-    {
+    void read_badFrame_setsLinkErrorWithoutSignal() {
         openLine();
         peer->play({{READ_REQUEST_SIZE, {{0, QByteArray::fromHex("01 03 02 00 2A 9B 39")}}}});
         QSignalSpy received(line.get(), &modbus_line::receivePkt);
@@ -223,8 +191,7 @@ private slots:
         QCOMPARE(received.count(), 0);
     }
 
-    void openPort_onOpenLine_reopensWithCurrentBaudRate()
-    {
+    void openPort_onOpenLine_reopensWithCurrentBaudRate() {
         openLine(9600);
         QCOMPARE(peer->lineSpeed(), speed_t(B9600));
         line->baudRate = 19200;
@@ -237,8 +204,7 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void openPort_missingPort_failsWithoutReadyReadConnection()
-    {
+    void openPort_missingPort_failsWithoutReadyReadConnection() {
         openLine();
         line->portName = QStringLiteral("/dev/tq17-no-such-port");
         QVERIFY(!line->openPort());
@@ -247,8 +213,7 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void closePort_keepsLinkErrorAndDropsConnection()
-    {
+    void closePort_keepsLinkErrorAndDropsConnection() {
         openLine();
         QVERIFY(!exchange({{0, QByteArray::fromHex("01 03 02 00 2A 9B 39")}}));
         line->closePort();
@@ -257,8 +222,7 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void sendPkt_closedLine_sendsNothingAndWaitPktFails()
-    {
+    void sendPkt_closedLine_sendsNothingAndWaitPktFails() {
         openLine();
         line->closePort();
         peer->play({{1, {}}});

@@ -1,14 +1,12 @@
 #include "modbusprobe.h"
-#include "xmodemprobe.h"
+#include "replybytes.h"
 #include "tests/support/ptypeer.h"
+#include "xmodemprobe.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
-
-using Pieces = QVector<PtyPeer::Piece>;
-Q_DECLARE_METATYPE(PtyPeer::Piece)
 
 namespace {
 
@@ -16,8 +14,7 @@ const QByteArray EOT_BYTE(1, '\x04');
 const QByteArray ACK_BYTE(1, '\x06');
 
 // XMODEM-1K block number 1 whose data byte i is i mod 256; CRC computed apart.
-QByteArray countingBlock()
-{
+QByteArray countingBlock() {
     QByteArray block = QByteArray::fromHex("02 01 FE");
     for (int i = 0; i < 1024; ++i)
         block.append(static_cast<char>(i & 0xFF));
@@ -25,62 +22,44 @@ QByteArray countingBlock()
 }
 
 // Block number 2 whose data byte i is (31 i + 7) mod 256.
-QByteArray scrambledBlock()
-{
+QByteArray scrambledBlock() {
     QByteArray block = QByteArray::fromHex("02 02 FD");
     for (int i = 0; i < 1024; ++i)
         block.append(static_cast<char>((i * 31 + 7) & 0xFF));
     return block + QByteArray::fromHex("F0 09");
 }
 
-QByteArray withByteFlipped(QByteArray bytes, int index)
-{
+QByteArray withByteFlipped(QByteArray bytes, int index) {
     bytes[index] = static_cast<char>(bytes.at(index) ^ 0x01);
     return bytes;
 }
 
-QByteArray stored(const xmodem_line &line)
-{
-    return QByteArray(reinterpret_cast<const char *>(line.rxBuf), std::max(line.rxLen, 0));
-}
-
-bool zeroFrom(const xmodem_line &line, int first)
-{
-    return std::all_of(line.rxBuf + first, line.rxBuf + rx_buffer::SIZE,
-                       [](uint8_t byte) { return byte == 0; });
-}
-
 } // namespace
 
-class tst_xmodem_line : public QObject
-{
+class tst_xmodem_line : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<XmodemProbe> line;
 
-    void openLine()
-    {
+    void openLine() {
         line->portName = peer->portPath();
         QVERIFY(line->openPort());
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         peer = std::make_unique<PtyPeer>();
         QVERIFY(peer->isReady());
         line = std::make_unique<XmodemProbe>();
     }
-    void cleanup()
-    {
+    void cleanup() {
         line.reset();
         peer.reset();
     }
 
-    void crc16Xmodem_matchesReferenceVectors_data()
-    {
+    void crc16Xmodem_matchesReferenceVectors_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("crc");
         QTest::newRow("empty input keeps zero") << QByteArray() << 0;
@@ -88,8 +67,7 @@ private slots:
         QTest::newRow("counting block data") << countingBlock().mid(3, 1024) << 0xC2E0;
         QTest::newRow("scrambled block data") << scrambledBlock().mid(3, 1024) << 0xF009;
     }
-    void crc16Xmodem_matchesReferenceVectors()
-    {
+    void crc16Xmodem_matchesReferenceVectors() {
         QFETCH(QByteArray, data);
         QFETCH(int, crc);
         QCOMPARE(int(xmodem_line::crc16Xmodem(reinterpret_cast<const uint8_t *>(data.constData()),
@@ -97,8 +75,7 @@ private slots:
                  crc);
     }
 
-    void transfer_judgesReply_data()
-    {
+    void transfer_judgesReply_data() {
         QTest::addColumn<int>("expected");
         QTest::addColumn<Pieces>("reply");
         QTest::addColumn<int>("result");
@@ -117,19 +94,19 @@ private slots:
         QTest::newRow("EOT alone returns 1") << 1029 << Pieces{{0, EOT_BYTE}} << 1 << EOT_BYTE;
         QTest::newRow("EOT followed by more bytes fails")
             << 1029 << Pieces{{0, EOT_BYTE + ACK_BYTE}} << -1 << QByteArray();
-        QTest::newRow("wrong CRC fails") << 1029 << Pieces{{0, withByteFlipped(block, 1028)}} << -1
-                                         << QByteArray();
-        QTest::newRow("corrupt data byte fails") << 1029 << Pieces{{0, withByteFlipped(block, 500)}}
-                                                 << -1 << QByteArray();
+        QTest::newRow("wrong CRC fails")
+            << 1029 << Pieces{{0, withByteFlipped(block, 1028)}} << -1 << QByteArray();
+        QTest::newRow("corrupt data byte fails")
+            << 1029 << Pieces{{0, withByteFlipped(block, 500)}} << -1 << QByteArray();
         QTest::newRow("CRC low byte first fails")
             << 1029 << Pieces{{0, block.left(1027) + QByteArray::fromHex("E0 C2")}} << -1
             << QByteArray();
-        QTest::newRow("133-byte block fails") << 1029 << Pieces{{0, xmodem128}} << -1
-                                              << QByteArray();
-        QTest::newRow("nothing after the final ACK returns 0") << 0 << Pieces{} << 0 << QByteArray();
+        QTest::newRow("133-byte block fails")
+            << 1029 << Pieces{{0, xmodem128}} << -1 << QByteArray();
+        QTest::newRow("nothing after the final ACK returns 0")
+            << 0 << Pieces{} << 0 << QByteArray();
     }
-    void transfer_judgesReply()
-    {
+    void transfer_judgesReply() {
         QFETCH(int, expected);
         QFETCH(Pieces, reply);
         QFETCH(int, result);
@@ -140,20 +117,18 @@ private slots:
         QCOMPARE(line->transfer(xmodem_line::ACK, expected), result);
         QCOMPARE(line->rxLen, result);
         QCOMPARE(line->linkError, result < 0);
-        QCOMPARE(stored(*line), kept);
+        QCOMPARE(keptReply(*line), kept);
         QVERIFY(zeroFrom(*line, result >= 0 ? result : xmodem_line::BLOCK_SIZE));
     }
 
-    void transfer_eot_leavesZeroFilledRecords()
-    {
+    void transfer_eot_leavesZeroFilledRecords() {
         openLine();
         peer->play({{1, {{0, EOT_BYTE}}}});
         QCOMPARE(line->transfer(xmodem_line::START, 1029), 1);
         QVERIFY(zeroFrom(*line, 1));
     }
 
-    void transfer_noBlock_failsWithin1210ms()
-    {
+    void transfer_noBlock_failsWithin1210ms() {
         openLine();
         peer->play({{1, {}}});
         QElapsedTimer clock;
@@ -164,8 +139,7 @@ private slots:
         QVERIFY(line->linkError);
     }
 
-    void download_runsUntilEotAndFinalAck()
-    {
+    void download_runsUntilEotAndFinalAck() {
         openLine();
         peer->play({{1, {{0, countingBlock()}}},
                     {1, {{0, scrambledBlock()}}},
@@ -174,15 +148,14 @@ private slots:
 
         QCOMPARE(line->transfer(xmodem_line::START, 1029), 1029);
         QCOMPARE(line->transfer(xmodem_line::ACK, 1029), 1029);
-        QCOMPARE(stored(*line), scrambledBlock());
+        QCOMPARE(keptReply(*line), scrambledBlock());
         QCOMPARE(line->transfer(xmodem_line::ACK, 1029), 1);
         QCOMPARE(line->transfer(xmodem_line::ACK, 0), 0);
         QTRY_COMPARE_WITH_TIMEOUT(peer->heard(), QByteArray("C") + ACK_BYTE + ACK_BYTE + ACK_BYTE,
                                   2000);
     }
 
-    void openPort_runsAt115200WhateverTheModbusBaud()
-    {
+    void openPort_runsAt115200WhateverTheModbusBaud() {
         ModbusProbe modbusLine;
         modbusLine.portName = peer->portPath();
         modbusLine.baudRate = 9600;
@@ -199,16 +172,14 @@ private slots:
         QCOMPARE(peer->lineSpeed(), speed_t(B9600));
     }
 
-    void openPort_missingPort_fails()
-    {
+    void openPort_missingPort_fails() {
         line->portName = QStringLiteral("/dev/tq17-no-such-port");
         QVERIFY(!line->openPort());
         QVERIFY(line->linkError);
         QVERIFY(!line->isOpen);
     }
 
-    void transfer_closedLine_fails()
-    {
+    void transfer_closedLine_fails() {
         QCOMPARE(line->transfer(xmodem_line::START, 1029), -1);
         QVERIFY(line->linkError);
     }

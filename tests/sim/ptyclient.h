@@ -5,8 +5,7 @@
 #include <QVector>
 
 // The tool's end of the simulator's line, driven with plain POSIX I/O.
-class PtyClient
-{
+class PtyClient {
 public:
     explicit PtyClient(const QString &path);
     ~PtyClient();
@@ -23,7 +22,7 @@ public:
     // Everything that arrives until the line stays silent for silenceMs; nothing when no byte
     // comes within firstMs.
     QVector<Piece> receivePieces(int firstMs, int silenceMs);
-    QByteArray receive(int firstMs = 1000, int silenceMs = 50);
+    QByteArray receive(int firstMs = 500, int silenceMs = 20);
     // Stops as soon as count bytes are in.
     QByteArray receiveCount(int count, int timeoutMs = 2000);
 

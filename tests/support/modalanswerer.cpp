@@ -1,5 +1,6 @@
 #include "tests/support/modalanswerer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -17,7 +18,13 @@ void ModalAnswerer::answer()
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         seen << box->text();
-        box->accept();
+        QAbstractButton *button = box->button(QMessageBox::Yes);
+        if (!button)
+            button = box->button(QMessageBox::Ok);
+        if (button)
+            button->click();
+        else
+            box->accept();
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
         const QString name = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
         seen << QStringLiteral("dialog:") + dialog->windowTitle();
@@ -25,7 +32,7 @@ void ModalAnswerer::answer()
             dialog->reject();
         } else {
             dialog->selectFile(name);
-            dialog->accept();
+            static_cast<QDialog *>(dialog)->accept();
         }
     }
 }

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 // Answers the modal message boxes and file dialogs that a test provokes:
-// records each box's text and presses its default button, and gives file
+// records each box's text and presses Yes or OK, and gives file
 // dialogs the queued file names (an empty or missing name cancels).
 class ModalAnswerer : public QObject
 {

@@ -13,8 +13,7 @@ constexpr int POLL_SLICE_MS = 10;
 
 } // namespace
 
-PtyPeer::PtyPeer()
-{
+PtyPeer::PtyPeer() {
     char name[128] = {};
     if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
         master = slave = -1;
@@ -28,8 +27,7 @@ PtyPeer::PtyPeer()
     path = QString::fromLocal8Bit(name);
 }
 
-PtyPeer::~PtyPeer()
-{
+PtyPeer::~PtyPeer() {
     stop();
     if (master >= 0) {
         close(master);
@@ -37,43 +35,37 @@ PtyPeer::~PtyPeer()
     }
 }
 
-speed_t PtyPeer::lineSpeed() const
-{
+speed_t PtyPeer::lineSpeed() const {
     termios now{};
     tcgetattr(slave, &now);
     return cfgetospeed(&now);
 }
 
-void PtyPeer::play(const QVector<Step> &steps)
-{
+void PtyPeer::play(const QVector<Step> &steps) {
     stop();
     stopping = false;
     worker = std::thread(&PtyPeer::runSteps, this, steps);
 }
 
-void PtyPeer::stream(int requestBytes, const QByteArray &chunk, int intervalMs)
-{
+void PtyPeer::stream(int requestBytes, const QByteArray &chunk, int intervalMs) {
     stop();
     stopping = false;
     worker = std::thread(&PtyPeer::runStream, this, requestBytes, chunk, intervalMs);
 }
 
-void PtyPeer::stop()
-{
+void PtyPeer::stop() {
     stopping = true;
     wake.notify_all();
     if (worker.joinable())
         worker.join();
 }
 
-QByteArray PtyPeer::heard() const
-{
+QByteArray PtyPeer::heard() const {
     std::lock_guard<std::mutex> guard(lock);
     return received;
 }
 
-void PtyPeer::runSteps(QVector<Step> steps)
-{
+void PtyPeer::runSteps(QVector<Step> steps) {
     for (const Step &step : steps) {
         if (!listen(step.requestBytes))
             return;
@@ -84,16 +76,14 @@ void PtyPeer::runSteps(QVector<Step> steps)
     }
 }
 
-void PtyPeer::runStream(int requestBytes, QByteArray chunk, int intervalMs)
-{
+void PtyPeer::runStream(int requestBytes, QByteArray chunk, int intervalMs) {
     if (!listen(requestBytes))
         return;
     while (sendAll(chunk) && pause(intervalMs)) {
     }
 }
 
-bool PtyPeer::listen(int count)
-{
+bool PtyPeer::listen(int count) {
     int got = 0;
     int waited = 0;
     while (got < count && waited < REQUEST_TIMEOUT_MS && !stopping) {
@@ -113,23 +103,21 @@ bool PtyPeer::listen(int count)
     return got >= count && !stopping;
 }
 
-bool PtyPeer::sendAll(const QByteArray &bytes)
-{
+bool PtyPeer::sendAll(const QByteArray &bytes) {
     int sent = 0;
     while (sent < bytes.size() && !stopping) {
         pollfd fd{master, POLLOUT, 0};
         if (poll(&fd, 1, POLL_SLICE_MS) <= 0)
             continue;
-        const ssize_t n = ::write(master, bytes.constData() + sent,
-                                  static_cast<size_t>(bytes.size() - sent));
+        const ssize_t n =
+            ::write(master, bytes.constData() + sent, static_cast<size_t>(bytes.size() - sent));
         if (n > 0)
             sent += static_cast<int>(n);
     }
     return !stopping;
 }
 
-bool PtyPeer::pause(int ms)
-{
+bool PtyPeer::pause(int ms) {
     std::unique_lock<std::mutex> guard(lock);
     return !wake.wait_for(guard, std::chrono::milliseconds(ms), [this] { return stopping.load(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QVector>
 
@@ -11,8 +12,7 @@
 #include <thread>
 
 // The far end of a pseudo-terminal, playing scripted replies with chosen timing.
-class PtyPeer
-{
+class PtyPeer {
 public:
     struct Piece {
         int delayMs;
@@ -56,3 +56,6 @@ private:
     std::condition_variable wake;
     QByteArray received;
 };
+
+Q_DECLARE_METATYPE(PtyPeer::Piece)
+using Pieces = QVector<PtyPeer::Piece>;

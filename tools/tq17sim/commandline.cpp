@@ -6,8 +6,7 @@
 namespace {
 
 bool readInt(const QCommandLineParser &parser, const QString &name, int low, int high, int *value,
-             QString *error)
-{
+             QString *error) {
     if (!parser.isSet(name))
         return true;
     bool ok = false;
@@ -20,8 +19,7 @@ bool readInt(const QCommandLineParser &parser, const QString &name, int low, int
     return true;
 }
 
-bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error)
-{
+bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error) {
     if (!parser.isSet(QStringLiteral("fault")) ||
         faultFromName(parser.value(QStringLiteral("fault")), fault))
         return true;
@@ -29,8 +27,7 @@ bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error
     return false;
 }
 
-bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QString *error)
-{
+bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QString *error) {
     if (!parser.isSet(QStringLiteral("serial")))
         return true;
     bool ok = false;
@@ -42,8 +39,7 @@ bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QStrin
 
 } // namespace
 
-bool CommandLine::parse(const QStringList &arguments, Settings *settings, QString *error)
-{
+bool CommandLine::parse(const QStringList &arguments, Settings *settings, QString *error) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulates a TQ-17 gas-detection controller on a pseudo-terminal: a Modbus RTU slave\n"
@@ -55,10 +51,14 @@ bool CommandLine::parse(const QStringList &arguments, Settings *settings, QStrin
         {"type", "Device model: 32 or 64 channels (default 32).", "32|64"},
         {"address", "Modbus slave address, 1 to 247 (default 1).", "n"},
         {"serial", "Factory number, unsigned 32-bit (default 123456).", "n"},
-        {"baud", "Pace Modbus replies as at this baud rate, archive blocks as at 115200 "
-                 "(default 0: unpaced).", "n"},
-        {"archives", "Upload archives from this folder (events.arh, chan01.arh, ...) instead of "
-                     "generating them.", "dir"},
+        {"baud",
+         "Pace Modbus replies as at this baud rate, archive blocks as at 115200 "
+         "(default 0: unpaced).",
+         "n"},
+        {"archives",
+         "Upload archives from this folder (events.arh, chan01.arh, ...) instead of "
+         "generating them.",
+         "dir"},
         {"records", "Records in a generated archive (default 16000).", "n"},
         {"state", "Register image file: loaded at start if present, written by command 16.",
          "file"},
@@ -66,8 +66,10 @@ bool CommandLine::parse(const QStringList &arguments, Settings *settings, QStrin
         {"fault", "Inject a fault: " + faultNames().join(", ") + ".", "name"},
         {"fault-after", "Let this many requests (uploads, for xm-* faults) pass first.", "n"},
         {"fault-count", "Hit this many requests or uploads, 0 = all (default 1).", "n"},
-        {"fault-param", "Fault parameter: gap or duration in ms, length, exception code or block "
-                        "number (default: the fault's own).", "n"},
+        {"fault-param",
+         "Fault parameter: gap or duration in ms, length, exception code or block "
+         "number (default: the fault's own).",
+         "n"},
     });
     parser.process(arguments);
 

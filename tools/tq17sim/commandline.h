@@ -5,8 +5,7 @@
 #include <QStringList>
 
 // The tq17sim command line.
-class CommandLine
-{
+class CommandLine {
 public:
     struct Settings {
         Simulator::Options options;

@@ -1,7 +1,6 @@
 #include "tools/tq17sim/crc16.h"
 
-quint16 Crc16::modbus(const QByteArray &bytes)
-{
+quint16 Crc16::modbus(const QByteArray &bytes) {
     quint16 crc = 0xFFFF;
     for (const char byte : bytes) {
         crc ^= quint8(byte);
@@ -11,8 +10,7 @@ quint16 Crc16::modbus(const QByteArray &bytes)
     return crc;
 }
 
-quint16 Crc16::xmodem(const QByteArray &bytes)
-{
+quint16 Crc16::xmodem(const QByteArray &bytes) {
     quint16 crc = 0;
     for (const char byte : bytes) {
         crc ^= quint16(quint8(byte) << 8);

@@ -4,8 +4,7 @@
 #include <chrono>
 
 // The controller's clock: seconds since 1970 of local wall-clock time counted as if it were UTC.
-class DeviceClock
-{
+class DeviceClock {
 public:
     DeviceClock(); // starts at the host's local time
 

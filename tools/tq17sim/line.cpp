@@ -14,31 +14,27 @@ constexpr int kStallStepMs = 100;
 
 } // namespace
 
-Line::Line(int fd) : fd_(fd)
-{
+Line::Line(int fd) : fd_(fd) {
     // Without the wake-up pipe, stop requests are still seen at the next time-out.
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
         wake_[0] = wake_[1] = -1;
 }
 
-Line::~Line()
-{
+Line::~Line() {
     for (const int fd : wake_) {
         if (fd >= 0)
             ::close(fd);
     }
 }
 
-void Line::requestStop()
-{
+void Line::requestStop() {
     stop_ = true;
     if (wake_[1] >= 0 && ::write(wake_[1], "x", 1) < 0) {
         // The pipe is full: a wake-up is pending anyway.
     }
 }
 
-bool Line::fill(int timeoutMs)
-{
+bool Line::fill(int timeoutMs) {
     if (!wait(POLLIN, timeoutMs))
         return false;
     char buffer[4096];
@@ -49,15 +45,13 @@ bool Line::fill(int timeoutMs)
     return true;
 }
 
-int Line::peek(int timeoutMs)
-{
+int Line::peek(int timeoutMs) {
     if (input_.isEmpty() && !fill(timeoutMs))
         return -1;
     return quint8(input_[0]);
 }
 
-bool Line::write(const QByteArray &bytes, int baud)
-{
+bool Line::write(const QByteArray &bytes, int baud) {
     if (baud <= 0)
         return writeAll(bytes.constData(), bytes.size());
     // Chunks of about 5 ms of wire time, each released when the previous one would have left.
@@ -74,13 +68,11 @@ bool Line::write(const QByteArray &bytes, int baud)
     return true;
 }
 
-bool Line::pause(int ms)
-{
+bool Line::pause(int ms) {
     return pauseUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
-bool Line::writeAll(const char *data, int size)
-{
+bool Line::writeAll(const char *data, int size) {
     int stalledMs = 0;
     while (size > 0) {
         const ssize_t count = ::write(fd_, data, size_t(size));
@@ -99,8 +91,7 @@ bool Line::writeAll(const char *data, int size)
     return true;
 }
 
-bool Line::pauseUntil(std::chrono::steady_clock::time_point when)
-{
+bool Line::pauseUntil(std::chrono::steady_clock::time_point when) {
     using namespace std::chrono;
     for (auto left = when - steady_clock::now(); left > left.zero() && !stopping();
          left = when - steady_clock::now()) {
@@ -112,8 +103,7 @@ bool Line::pauseUntil(std::chrono::steady_clock::time_point when)
 }
 
 // True when fd_ is ready for the events, false on time-out or a stop request.
-bool Line::wait(short events, int timeoutMs)
-{
+bool Line::wait(short events, int timeoutMs) {
     pollfd fds[2] = {{fd_, events, 0}, {wake_[0], POLLIN, 0}};
     return poll(fds, 2, timeoutMs) > 0 && !stopping() && (fds[0].revents & events);
 }

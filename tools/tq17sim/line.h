@@ -7,8 +7,7 @@
 // The simulator's end of the serial line: buffered input, optionally paced output, and waits
 // that end at once when the simulator is asked to stop. Used by the server thread only, apart
 // from requestStop().
-class Line
-{
+class Line {
 public:
     explicit Line(int fd); // fd: non-blocking, not owned
     ~Line();

@@ -5,14 +5,16 @@
 
 namespace {
 
-// Every frame is complete in the socket before libmodbus reads it; the time-out only ends
+// Every frame is complete in the socket before libmodbus reads it; the byte time-out only ends
 // frames that are shorter than their header promises.
 constexpr int kByteTimeoutUs = 20000;
+// Before some exception replies libmodbus waits this long for the rest of a bad frame, which
+// is never coming here.
+constexpr int kResponseTimeoutUs = 1000;
 
 } // namespace
 
-ModbusEngine::ModbusEngine(int slaveAddress)
-{
+ModbusEngine::ModbusEngine(int slaveAddress) {
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return;
@@ -25,10 +27,10 @@ ModbusEngine::ModbusEngine(int slaveAddress)
     modbus_set_slave(context_, slaveAddress);
     modbus_set_socket(context_, engineEnd_);
     modbus_set_byte_timeout(context_, 0, kByteTimeoutUs);
+    modbus_set_response_timeout(context_, 0, kResponseTimeoutUs);
 }
 
-ModbusEngine::~ModbusEngine()
-{
+ModbusEngine::~ModbusEngine() {
     if (context_ != nullptr)
         modbus_free(context_);
     if (engineEnd_ >= 0)
@@ -38,8 +40,7 @@ ModbusEngine::~ModbusEngine()
 }
 
 QByteArray ModbusEngine::reply(const QByteArray &request, modbus_mapping_t *mapping,
-                               int exceptionCode)
-{
+                               int exceptionCode) {
     if (!isValid() || request.isEmpty())
         return {};
     // Bytes of an earlier frame that libmodbus did not consume would spoil this one.
@@ -56,8 +57,7 @@ QByteArray ModbusEngine::reply(const QByteArray &request, modbus_mapping_t *mapp
     return sent > 0 ? takePending(ourEnd_) : QByteArray();
 }
 
-QByteArray ModbusEngine::takePending(int fd)
-{
+QByteArray ModbusEngine::takePending(int fd) {
     QByteArray bytes;
     char buffer[512];
     ssize_t count;

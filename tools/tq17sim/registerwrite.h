@@ -6,4 +6,8 @@
 struct RegisterWrite {
     int address;
     quint16 value;
+
+    bool operator==(const RegisterWrite &other) const {
+        return address == other.address && value == other.value;
+    }
 };

@@ -14,8 +14,7 @@ constexpr char kEndlessByte = 0x55;
 } // namespace
 
 void ReplySender::send(const QByteArray &reply, const FaultPlan::Shot &fault,
-                       const std::function<bool()> &keepGoing)
-{
+                       const std::function<bool()> &keepGoing) {
     if (reply.isEmpty())
         return;
     switch (fault.fault) {
@@ -44,8 +43,7 @@ void ReplySender::send(const QByteArray &reply, const FaultPlan::Shot &fault,
     }
 }
 
-void ReplySender::sendInPieces(const QByteArray &reply, int gapMs)
-{
+void ReplySender::sendInPieces(const QByteArray &reply, int gapMs) {
     for (int i = 0; i < kPieces; ++i) {
         const int from = reply.size() * i / kPieces;
         const int to = reply.size() * (i + 1) / kPieces;
@@ -55,8 +53,7 @@ void ReplySender::sendInPieces(const QByteArray &reply, int gapMs)
 }
 
 void ReplySender::sendEndless(const QByteArray &reply, int durationMs,
-                              const std::function<bool()> &keepGoing)
-{
+                              const std::function<bool()> &keepGoing) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(durationMs);
     bool going = line_.write(reply, baud_);
     while (going && keepGoing() && std::chrono::steady_clock::now() < end)
@@ -64,8 +61,7 @@ void ReplySender::sendEndless(const QByteArray &reply, int durationMs,
 }
 
 // Starts like the reply and ends in a valid CRC, so only its length gives it away.
-QByteArray ReplySender::overlong(const QByteArray &reply, int length)
-{
+QByteArray ReplySender::overlong(const QByteArray &reply, int length) {
     QByteArray frame = reply.left(2);
     for (int i = frame.size(); i < length - 2; ++i)
         frame.append(char(i * 37));

@@ -8,8 +8,7 @@
 class Line;
 
 // Puts a Modbus reply on the line, spoilt the way the fault says.
-class ReplySender
-{
+class ReplySender {
 public:
     ReplySender(Line &line, int baud) : line_(line), baud_(baud) {}
 
@@ -19,7 +18,8 @@ public:
 
 private:
     void sendInPieces(const QByteArray &reply, int gapMs);
-    void sendEndless(const QByteArray &reply, int durationMs, const std::function<bool()> &keepGoing);
+    void sendEndless(const QByteArray &reply, int durationMs,
+                     const std::function<bool()> &keepGoing);
     static QByteArray overlong(const QByteArray &reply, int length);
 
     Line &line_;

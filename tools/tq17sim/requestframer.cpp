@@ -1,7 +1,6 @@
 #include "tools/tq17sim/requestframer.h"
 
-int RequestFramer::frameLength(const QByteArray &bytes)
-{
+int RequestFramer::frameLength(const QByteArray &bytes) {
     if (bytes.size() < 2)
         return 0;
     switch (quint8(bytes[1])) {

@@ -17,9 +17,9 @@ enum class SimFault {
     StopAnswering,   // answer no request any more, until another fault is set
     XmEotAtOnce,     // answer "C" with EOT instead of the first block
     XmBadBlockCrc,   // corrupt the CRC of one block (parameter: block number, default 1)
-    XmShortBlock,    // send one block as a 128-byte XMODEM block (parameter: block number, default 1)
-    XmStrayBytes,    // follow one block by stray bytes (parameter: block number, default 1)
-    XmSilence,       // send nothing at all after "C"
+    XmShortBlock, // send one block as a 128-byte XMODEM block (parameter: block number, default 1)
+    XmStrayBytes, // follow one block by stray bytes (parameter: block number, default 1)
+    XmSilence,    // send nothing at all after "C"
 };
 
 bool isXmodemFault(SimFault fault);

@@ -26,20 +26,19 @@ class Server;
 // ADC and PWM values at the model's bases; the last three drift over time unless set here.
 // Every register the configuration tool does not own holds InitialImage::holdingFiller(address)
 // or InitialImage::inputFiller(address).
-class Simulator
-{
+class Simulator {
 public:
     using Fault = SimFault;
     using Write = RegisterWrite;
 
     struct Options {
-        int deviceType = 32;       // 32 or 64 channels
-        int slaveAddress = 1;      // requests to other addresses get no answer
-        int paceBaud = 0;          // 0: write at once; else as fast as this baud rate carries
-        QString archiveDir;        // upload files from here; empty: generate archives
+        int deviceType = 32;  // 32 or 64 channels
+        int slaveAddress = 1; // requests to other addresses get no answer
+        int paceBaud = 0;     // 0: write at once; else as fast as this baud rate carries
+        QString archiveDir;   // upload files from here; empty: generate archives
         int generatedRecords = 16000;
-        QString stateFile;         // register image loaded at start, saved by command 16
-        QString linkPath;          // symbolic link to the port, removed again by stop()
+        QString stateFile; // register image loaded at start, saved by command 16
+        QString linkPath;  // symbolic link to the port, removed again by stop()
         quint32 factoryNumber = 123456;
     };
 
@@ -73,7 +72,7 @@ public:
     QVector<int> commandLog() const;
     void clearLogs();
 
-    int requestCount() const;    // Modbus requests received, to any address
+    int requestCount() const;     // Modbus requests received, to any address
     int completedUploads() const; // uploads whose final EOT was acknowledged
     bool archiveUploadActive() const;
 

@@ -1,0 +1,52 @@
+#include "tests/support/connectedwindow.h"
+
+#include <QDebug>
+#include <QMetaObject>
+#include <QSpinBox>
+
+ConnectedWindow::ConnectedWindow(const Simulator::Options &options)
+    : simulator(options), slaveAddress(options.slaveAddress), previousDir(QDir::currentPath())
+{
+    QDir::setCurrent(dir.path());
+    window = std::make_unique<MainWindow>();
+    widget<QComboBox>("cTypeDev")->setCurrentIndex(options.deviceType == 64 ? 1 : 0);
+}
+
+ConnectedWindow::~ConnectedWindow()
+{
+    window.reset();
+    QDir::setCurrent(previousDir);
+}
+
+bool ConnectedWindow::connect()
+{
+    if (!simulator.start())
+        return false;
+    auto *port = widget<QComboBox>("cComPort");
+    port->setEditText(simulator.portPath());
+    widget<QSpinBox>("sbMB_Adr")->setValue(slaveAddress);
+    click("Start");
+    if (!isConnected()) {
+        qWarning() << "opening" << simulator.portPath() << "failed:" << answerer.messages();
+        return false;
+    }
+    tick(); // identification
+    if (!isConnected())
+        qWarning() << "connecting failed:" << answerer.messages();
+    return isConnected();
+}
+
+void ConnectedWindow::tick()
+{
+    QMetaObject::invokeMethod(window.get(), "Timer", Qt::DirectConnection);
+}
+
+void ConnectedWindow::click(const char *button)
+{
+    widget<QPushButton>(button)->click();
+}
+
+bool ConnectedWindow::isConnected() const
+{
+    return widget<QPushButton>("Stop")->isEnabled();
+}

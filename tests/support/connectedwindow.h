@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "tests/support/modalanswerer.h"
+#include "tools/tq17sim/simulator.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+// A main window in a directory of its own, connected to a simulated controller
+// over a pseudo-terminal. Ticks are run by the test, not by the window's timer.
+class ConnectedWindow
+{
+public:
+    explicit ConnectedWindow(const Simulator::Options &options = {});
+    ~ConnectedWindow();
+
+    // Starts the simulator and the window and presses Start; false when either failed.
+    bool connect();
+    void tick();
+    void click(const char *button);
+    bool isConnected() const;
+
+    template <typename T> T *widget(const char *name) const
+    {
+        T *found = window->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+
+    Simulator simulator;
+    std::unique_ptr<MainWindow> window;
+    ModalAnswerer answerer;
+
+private:
+    int slaveAddress;
+    QTemporaryDir dir;
+    QString previousDir;
+};
