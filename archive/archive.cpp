@@ -351,7 +351,7 @@ void Archive::fillEvents(int channel)
                 addEventRow(record, eventRows);
         }
     }
-    blankEventRows(eventRows);
+    blankEventRows(eventRecCount);
 }
 
 void Archive::fillChannel()
@@ -416,5 +416,5 @@ void Archive::blankChannelRows(int from)
 void Archive::selectLastRows()
 {
     selectRowWithin(ui->tvArcEvents, eventRows - 1);
-    selectRowWithin(ui->tvArcNotes, channelRows - 1);
+    selectRowWithin(ui->tvArcNotes, channelRecCount - 1);
 }

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <cstdio>
 
 ModalResponder::ModalResponder(const QString &target) : target(target)
 {
@@ -15,22 +14,24 @@ ModalResponder::ModalResponder(const QString &target) : target(target)
 void ModalResponder::answer()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (auto *d = qobject_cast<QFileDialog *>(modal)) fprintf(stderr, "poll dialog sel=%s answered=%d\n", qPrintable(d->selectedFiles().join(",")), modal == answered);
-    if (!modal || modal == answered)
-        return;
+    const bool first = modal != answered;
     answered = modal;
     if (auto *dialog = qobject_cast<QFileDialog *>(modal))
-        answerDialog(dialog);
-    else if (auto *box = qobject_cast<QMessageBox *>(modal))
+        answerDialog(dialog, first);
+    else if (auto *box = qobject_cast<QMessageBox *>(modal); box && first)
         answerBox(box);
 }
 
-// Answers are queued: the save dialog opens its overwrite question inside accept(), and this
-// timer does not fire again before the slot returns.
-void ModalResponder::answerDialog(QFileDialog *dialog)
+// The dialog is answered again for as long as it stays open: while it lists its folder it may
+// drop the name it was given, and accepting then only opens the folder. Answers are queued, as
+// the dialog asks about overwriting inside accept() and this timer does not fire again before
+// the slot returns.
+void ModalResponder::answerDialog(QFileDialog *dialog, bool first)
 {
-    ++dialogs;
-    proposedFile = dialog->selectedFiles().value(0);
+    if (first) {
+        ++dialogs;
+        proposedFile = dialog->selectedFiles().value(0);
+    }
     if (target.isEmpty()) {
         QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
         return;

@@ -24,7 +24,7 @@ public:
 
 private:
     void answer();
-    void answerDialog(QFileDialog *dialog);
+    void answerDialog(QFileDialog *dialog, bool first);
     void answerBox(QMessageBox *box);
 
     QString target;
