@@ -61,7 +61,7 @@ const WrittenColumns CHANNEL_COLUMNS = {0, 1, 2, 3, 7};
 QString tableUnitText(const ArchiveRecord &record)
 {
     const int index = ArchiveText::unitIndex(record);
-    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
+    return ArchiveText::unitName(index);
 }
 
 QStringList eventTexts(const ArchiveRecord &record)
@@ -291,16 +291,12 @@ void Archive::scanDisks()
 void Archive::scanDirs()
 {
     QStringList folders;
-    const QString disk = ui->cbArcDisk->currentText();
-    // Without a disk the iterator would list the working directory.
-    if (!disk.isEmpty()) {
-        QDirIterator entries(disk);
-        while (entries.hasNext()) {
-            entries.next();
-            const QString name = entries.fileName();
-            if (!name.isEmpty() && name.at(0).isDigit())
-                folders << name;
-        }
+    QDirIterator entries(ui->cbArcDisk->currentText());
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (!name.isEmpty() && name.at(0).isDigit())
+            folders << name;
     }
     folders.sort(Qt::CaseInsensitive);
     std::reverse(folders.begin(), folders.end());
@@ -351,7 +347,7 @@ void Archive::fillEvents(int channel)
                 addEventRow(record, eventRows);
         }
     }
-    blankEventRows(eventRecCount);
+    blankEventRows(eventRows);
 }
 
 void Archive::fillChannel()

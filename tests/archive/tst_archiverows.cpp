@@ -13,7 +13,8 @@ private slots:
     void eventRowShowsRecordTexts();
     void channelRowShowsRecordTexts_data();
     void channelRowShowsRecordTexts();
-    void rowsOutsideTheTableAreDropped();
+    void transferLongerThanTheTableStopsAtItsLastRow();
+    void archivesLongerThanTheTableFillItToTheLastRow();
     void eventsOnlyLoadClearsRowsAfterLastRecord_data();
     void eventsOnlyLoadClearsRowsAfterLastRecord();
     void channelLoadShowsOnlyThatChannelWithoutGaps();
@@ -98,19 +99,44 @@ void ArchiveRowsTest::channelRowShowsRecordTexts()
     QCOMPARE(f.archive.channelRows, ArchiveText::isValid(record) ? 6 : 3);
 }
 
-void ArchiveRowsTest::rowsOutsideTheTableAreDropped()
+void ArchiveRowsTest::transferLongerThanTheTableStopsAtItsLastRow()
 {
     ArchiveFixture f(8000, 64);
-    for (int row : {-1, 8000, 15999}) {
-        f.archive.addEventRow(FULL_ROW, row);
+    f.archive.channelRows = -1;
+    for (int row = 0; row < 8064; ++row)
         f.archive.addChannelRow(FULL_ROW, row);
-    }
-    f.archive.blankEventRows(-5);
     QCOMPARE(f.archive.rowLimit(), 8000);
-    QCOMPARE(f.ui.tvArcEvents->model()->rowCount(), 8000);
     QCOMPARE(f.ui.tvArcNotes->model()->rowCount(), 8000);
-    QCOMPARE(f.archive.eventRows, 0);
-    QCOMPARE(f.archive.channelRows, 0);
+    QCOMPARE(f.archive.channelRows, 8000);
+    QCOMPARE(f.cell(f.ui.tvArcNotes, 7999, 0), QString("07.06.30"));
+
+    // A transfer of empty slots only leaves no filled row, so blanking starts at row 0.
+    f.archive.channelRows = -1;
+    for (int row = 0; row < 64; ++row)
+        f.archive.addChannelRow(EMPTY_00, row);
+    f.archive.blankChannelRows(f.archive.channelRows);
+    QCOMPARE(f.rowTexts(f.ui.tvArcNotes, 0), BLANK_ROW);
+    QCOMPARE(f.rowTexts(f.ui.tvArcNotes, 7999), BLANK_ROW);
+}
+
+void ArchiveRowsTest::archivesLongerThanTheTableFillItToTheLastRow()
+{
+    ArchiveFixture f(8000, 64);
+    writeRecords(f.folder() + "events.arh", std::vector<ArchiveRecord>(16005, FULL_ROW));
+    writeRecords(f.folder() + "chan01.arh", std::vector<ArchiveRecord>(16005, FULL_ROW));
+    f.load(0);
+    QCOMPARE(f.archive.eventRecCount, 16000);
+    QCOMPARE(f.archive.eventRows, 8000);
+    f.load(1);
+    QCOMPARE(f.archive.channelRecCount, 16000);
+    QCOMPARE(f.archive.channelRows, 8000);
+
+    f.ui.tvArcEvents->selectRow(0);
+    f.ui.tvArcNotes->selectRow(0);
+    f.ui.dateEdit->setDate(QDate(2031, 1, 1));
+    f.archive.findByDateTime();
+    QCOMPARE(f.selectedRow(f.ui.tvArcEvents), 7999);
+    QCOMPARE(f.selectedRow(f.ui.tvArcNotes), 7999);
 }
 
 void ArchiveRowsTest::eventsOnlyLoadClearsRowsAfterLastRecord_data()

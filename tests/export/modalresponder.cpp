@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 ModalResponder::ModalResponder(const QString &target) : target(target)
@@ -22,10 +23,10 @@ void ModalResponder::answer()
         answerBox(box);
 }
 
-// The dialog is answered again for as long as it stays open: while it lists its folder it may
-// drop the name it was given, and accepting then only opens the folder. Answers are queued, as
-// the dialog asks about overwriting inside accept() and this timer does not fire again before
-// the slot returns.
+// The name is typed into the dialog's name field, as a user would: selectFile() leaves a focused
+// field alone. The dialog is answered again for as long as it stays open, since an accept that
+// finds no name only opens the folder. Answers are queued: the dialog asks about overwriting
+// inside accept(), and this timer does not fire again before the slot returns.
 void ModalResponder::answerDialog(QFileDialog *dialog, bool first)
 {
     if (first) {
@@ -36,7 +37,7 @@ void ModalResponder::answerDialog(QFileDialog *dialog, bool first)
         QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
         return;
     }
-    dialog->selectFile(target);
+    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(target);
     QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
 }
 

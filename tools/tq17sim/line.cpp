@@ -1,5 +1,7 @@
 #include "tools/tq17sim/line.h"
 
+#include "tools/tq17sim/portwatch.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -8,13 +10,14 @@
 
 namespace {
 
-// A reader that has closed the port holds back our output; past this we drop it.
+// A reader that holds the port open but does not read holds back our output; past this we
+// drop it.
 constexpr int kStallLimitMs = 2000;
 constexpr int kStallStepMs = 100;
 
 } // namespace
 
-Line::Line(int fd) : fd_(fd) {
+Line::Line(int fd, PortWatch &watch) : fd_(fd), watch_(watch) {
     // Without the wake-up pipe, stop requests are still seen at the next time-out.
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
         wake_[0] = wake_[1] = -1;
@@ -35,7 +38,7 @@ void Line::requestStop() {
 }
 
 bool Line::fill(int timeoutMs) {
-    if (!wait(POLLIN, timeoutMs))
+    if (!waitUntil(POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs)))
         return false;
     char buffer[4096];
     const ssize_t count = ::read(fd_, buffer, sizeof buffer);
@@ -56,25 +59,27 @@ bool Line::write(const QByteArray &bytes, int baud) {
         return writeAll(bytes.constData(), bytes.size());
     // Chunks of about 5 ms of wire time, each released when the previous one would have left.
     const int chunk = std::max(1, baud / 2000);
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     for (int sent = 0; sent < bytes.size(); sent += chunk) {
         const int size = std::min(chunk, bytes.size() - sent);
         if (!writeAll(bytes.constData() + sent, size))
             return false;
         const auto wireTime = std::chrono::microseconds(qint64(sent + size) * 10000000 / baud);
-        if (!pauseUntil(start + wireTime))
+        waitUntil(0, start + wireTime);
+        if (stopping())
             return false;
     }
     return true;
 }
 
 bool Line::pause(int ms) {
-    return pauseUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+    waitUntil(0, Clock::now() + std::chrono::milliseconds(ms));
+    return !stopping();
 }
 
 bool Line::writeAll(const char *data, int size) {
     int stalledMs = 0;
-    while (size > 0) {
+    while (size > 0 && watch_.listening()) {
         const ssize_t count = ::write(fd_, data, size_t(size));
         if (count > 0) {
             data += count;
@@ -84,26 +89,33 @@ bool Line::writeAll(const char *data, int size) {
         }
         if (count < 0 && errno != EAGAIN && errno != EINTR)
             return false;
-        if (stalledMs >= kStallLimitMs || (!wait(POLLOUT, kStallStepMs) && stopping()))
+        if (stalledMs >= kStallLimitMs)
+            return false;
+        waitUntil(POLLOUT, Clock::now() + std::chrono::milliseconds(kStallStepMs));
+        if (stopping())
             return false;
         stalledMs += kStallStepMs;
     }
     return true;
 }
 
-bool Line::pauseUntil(std::chrono::steady_clock::time_point when) {
+// Waits until fd_ is ready for the events (none: only waits), the deadline passes or a stop is
+// requested, taking in the port's opens and closes meanwhile. True when fd_ became ready.
+bool Line::waitUntil(short events, Clock::time_point deadline) {
     using namespace std::chrono;
-    for (auto left = when - steady_clock::now(); left > left.zero() && !stopping();
-         left = when - steady_clock::now()) {
-        pollfd wake = {wake_[0], POLLIN, 0};
-        // Round up so that we never wake early and spin.
-        poll(&wake, 1, int(duration_cast<milliseconds>(left + microseconds(999)).count()));
+    while (!stopping()) {
+        // Rounded up, so that we never wake early and spin.
+        const auto left = duration_cast<milliseconds>(deadline - Clock::now() + microseconds(999));
+        if (left.count() <= 0)
+            return false;
+        pollfd fds[3] = {
+            {events != 0 ? fd_ : -1, events, 0}, {wake_[0], POLLIN, 0}, {watch_.fd(), POLLIN, 0}};
+        if (poll(fds, 3, int(left.count())) < 0 && errno != EINTR)
+            return false;
+        if (fds[2].revents != 0)
+            watch_.update();
+        if (fds[0].revents != 0)
+            return (fds[0].revents & events) != 0;
     }
-    return !stopping();
-}
-
-// True when fd_ is ready for the events, false on time-out or a stop request.
-bool Line::wait(short events, int timeoutMs) {
-    pollfd fds[2] = {{fd_, events, 0}, {wake_[0], POLLIN, 0}};
-    return poll(fds, 2, timeoutMs) > 0 && !stopping() && (fds[0].revents & events);
+    return false;
 }

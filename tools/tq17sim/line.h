@@ -4,12 +4,15 @@
 #include <atomic>
 #include <chrono>
 
+class PortWatch;
+
 // The simulator's end of the serial line: buffered input, optionally paced output, and waits
 // that end at once when the simulator is asked to stop. Used by the server thread only, apart
 // from requestStop().
 class Line {
 public:
-    explicit Line(int fd); // fd: non-blocking, not owned
+    // fd: the non-blocking master side; neither it nor the watch is owned.
+    Line(int fd, PortWatch &watch);
     ~Line();
     Line(const Line &) = delete;
     Line &operator=(const Line &) = delete;
@@ -26,16 +29,19 @@ public:
     int peek(int timeoutMs);
 
     // baud 0 writes at once; otherwise no faster than the wire would carry 10-bit characters.
+    // What is written while nobody has the port open is lost.
     bool write(const QByteArray &bytes, int baud);
     // False when the simulator is stopping.
     bool pause(int ms);
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     bool writeAll(const char *data, int size);
-    bool pauseUntil(std::chrono::steady_clock::time_point when);
-    bool wait(short events, int timeoutMs);
+    bool waitUntil(short events, Clock::time_point deadline);
 
     const int fd_;
+    PortWatch &watch_;
     int wake_[2] = {-1, -1};
     std::atomic<bool> stop_{false};
     QByteArray input_;

@@ -7,7 +7,8 @@
 
 PortWatch::PortWatch(const QString &path, int slaveFd) : slaveFd_(slaveFd) {
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd_ >= 0 && inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) < 0) {
+    if (fd_ >= 0 &&
+        inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) < 0) {
         ::close(fd_);
         fd_ = -1;
     }

@@ -45,6 +45,7 @@ bool PseudoTerminal::open(const QString &linkPath) {
     if (ttyname_r(slave_, name, sizeof name) != 0)
         return fail(QStringLiteral("ttyname"));
     slavePath_ = QString::fromLocal8Bit(name);
+    watch_ = std::make_unique<PortWatch>(slavePath_, slave_);
     if (linkPath.isEmpty())
         return true;
     // Replace a link left behind by an earlier run, but never a real file.
@@ -60,6 +61,7 @@ void PseudoTerminal::close() {
     if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == slavePath_)
         QFile::remove(linkPath_);
     linkPath_.clear();
+    watch_.reset();
     for (int *fd : {&master_, &slave_}) {
         if (*fd >= 0)
             ::close(*fd);

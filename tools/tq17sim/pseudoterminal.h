@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tools/tq17sim/portwatch.h"
+
 #include <QString>
+#include <memory>
 
 // A raw pseudo-terminal pair standing in for the controller's serial port. The slave side stays
 // open here too, so the line does not hang up while the tool closes and reopens its end.
@@ -16,6 +19,8 @@ public:
     void close();
 
     int masterFd() const { return master_; }
+    // Valid while open.
+    PortWatch &watch() { return *watch_; }
     QString slavePath() const { return slavePath_; }
     QString errorString() const { return error_; }
 
@@ -25,6 +30,7 @@ private:
     int master_ = -1;
     int slave_ = -1;
     QString slavePath_;
+    std::unique_ptr<PortWatch> watch_;
     QString linkPath_;
     QString error_;
 };

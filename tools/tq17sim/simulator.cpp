@@ -23,7 +23,7 @@ bool Simulator::start() {
         error_ = pty_.errorString();
         return false;
     }
-    line_ = std::make_unique<Line>(pty_.masterFd());
+    line_ = std::make_unique<Line>(pty_.masterFd(), pty_.watch());
     server_ = std::make_unique<Server>(*line_, *controller_, faults_, archives_,
                                        options_.slaveAddress, options_.paceBaud);
     if (!server_->isReady()) {

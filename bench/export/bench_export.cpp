@@ -1,0 +1,253 @@
+// Figures for the archive export of a full archive set (events and every channel file, each of
+// 16000 records): wall time and peak memory of the export, next to a minimal libxlsxwriter program
+// writing the same cells, which is the floor. Each run is a process of its own so that its peak
+// memory is its own.
+//
+//   bench_export                        runs everything and prints the table
+//   bench_export export|floor N FOLDER  one run over FOLDER for N channels: "seconds peak-KiB"
+
+#include "archive/archive.h"
+#include "archive/archivetext.h"
+#include "archive/xlsxexportfile.h"
+#include "modalresponder.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <vector>
+#include <xlsxwriter.h>
+
+namespace {
+
+const char WORKBOOK_NAME[] = "bench.xlsx";
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+std::vector<ArchiveRecord> makeRecords(bool events, QRandomGenerator &random)
+{
+    std::vector<ArchiveRecord> records(ARCHIVE_RECORD_CAPACITY);
+    uint32_t time = 1700000000;
+    for (ArchiveRecord &record : records) {
+        record = ArchiveRecord{};
+        time += random.bounded(1, 600);
+        record.marker = random.bounded(50) == 0 ? 0xFF : 'Z';
+        record.channel = events ? uint8_t(random.bounded(65)) : 0;
+        record.code = events ? uint8_t(random.bounded(ArchiveText::NAMED_EVENT_CODES)) : 0;
+        record.time = time;
+        record.raw = uint16_t(random.bounded(65536));
+        record.scale = uint8_t(random.bounded(4) << 4 | random.bounded(10));
+        record.aux = uint16_t(random.bounded(10000));
+    }
+    return records;
+}
+
+void writeRecords(const QString &path, const std::vector<ArchiveRecord> &records)
+{
+    QFile file(path);
+    const qint64 bytes = qint64(records.size() * sizeof(ArchiveRecord));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char *>(records.data()), bytes) != bytes)
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+void writeArchiveSet(const QString &folder, int channels)
+{
+    QRandomGenerator random(17);
+    writeRecords(folder + QStringLiteral("events.arh"), makeRecords(true, random));
+    for (int channel = 1; channel <= channels; ++channel)
+        writeRecords(folder + QString::asprintf("chan%02d.arh", channel), makeRecords(false, random));
+}
+
+std::vector<ArchiveRecord> readRecords(const QString &path)
+{
+    QFile file(path);
+    std::vector<ArchiveRecord> records(ARCHIVE_RECORD_CAPACITY);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    const qint64 bytes = file.read(reinterpret_cast<char *>(records.data()),
+                                   qint64(records.size() * sizeof(ArchiveRecord)));
+    records.resize(size_t(bytes) / sizeof(ArchiveRecord));
+    return records;
+}
+
+// The floor: the same cells written straight through libxlsxwriter, with the texts formatted by
+// the C library as a minimal program would; only the name tables are taken over.
+class FloorWriter
+{
+public:
+    FloorWriter()
+    {
+        for (int code = 0; code < ArchiveText::NAMED_EVENT_CODES; ++code)
+            eventNames.push_back(ArchiveText::eventName(code).toStdString());
+        for (int unit = 0; unit < 16; ++unit)
+            unitNames.push_back(ArchiveText::unitName(unit).toStdString());
+    }
+
+    void run(const QString &folder, int channels, const QString &target)
+    {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        lxw_workbook *workbook = workbook_new_opt(target.toUtf8().constData(), &options);
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, "События");
+        worksheet_set_column(sheet, 3, 3, 15, nullptr);
+        writeHeader(sheet, {"Дата", "Время", "Канал", "Событие", "Концен.", "Ед. изм."});
+        const std::vector<ArchiveRecord> events = readRecords(folder + QStringLiteral("events.arh"));
+        for (size_t i = 0; i < events.size(); ++i)
+            writeEvent(sheet, lxw_row_t(i + 1), events[i]);
+        for (int channel = 1; channel <= channels; ++channel) {
+            sheet = workbook_add_worksheet(workbook, QString::asprintf("К.%02d", channel).toUtf8().constData());
+            writeHeader(sheet, {"Дата", "Время", "Концен.", "Ед. изм."});
+            const std::vector<ArchiveRecord> records =
+                readRecords(folder + QString::asprintf("chan%02d.arh", channel));
+            for (size_t k = 0; k < records.size(); ++k)
+                writeMeasurement(sheet, lxw_row_t(k + 1), records[k]);
+        }
+        if (workbook_close(workbook) != LXW_NO_ERROR)
+            qFatal("floor workbook not written");
+    }
+
+private:
+    static void writeHeader(lxw_worksheet *sheet, const std::vector<const char *> &texts)
+    {
+        for (size_t column = 0; column < texts.size(); ++column)
+            worksheet_write_string(sheet, 0, lxw_col_t(column), texts[column], nullptr);
+    }
+
+    static void writeMoment(lxw_worksheet *sheet, lxw_row_t row, const ArchiveRecord &record)
+    {
+        const time_t seconds = record.time;
+        tm parts{};
+        gmtime_r(&seconds, &parts);
+        char text[32];
+        std::snprintf(text, sizeof text, "%02d.%02d.%02d", parts.tm_mday, parts.tm_mon + 1,
+                      parts.tm_year - 100);
+        worksheet_write_string(sheet, row, 0, text, nullptr);
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min, parts.tm_sec);
+        worksheet_write_string(sheet, row, 1, text, nullptr);
+    }
+
+    static double value(const ArchiveRecord &record)
+    {
+        return record.raw / std::pow(10.0, record.scale >> 4);
+    }
+
+    void writeEvent(lxw_worksheet *sheet, lxw_row_t row, const ArchiveRecord &record)
+    {
+        if (record.marker != 'Z') {
+            worksheet_write_string(sheet, row, 0, "---", nullptr);
+            return;
+        }
+        writeMoment(sheet, row, record);
+        char text[8];
+        std::snprintf(text, sizeof text, "%02d", record.channel);
+        worksheet_write_string(sheet, row, 2, text, nullptr);
+        worksheet_write_string(sheet, row, 3, eventNames[record.code].c_str(), nullptr);
+        if (ArchiveText::carriesValue(record.code)) {
+            const int unit = record.scale & 0x0F;
+            worksheet_write_number(sheet, row, 4, value(record), nullptr);
+            worksheet_write_string(sheet, row, 5, unitNames[unit < 8 ? unit : 0].c_str(), nullptr);
+        }
+    }
+
+    void writeMeasurement(lxw_worksheet *sheet, lxw_row_t row, const ArchiveRecord &record)
+    {
+        if (record.marker != 'Z') {
+            worksheet_write_string(sheet, row, 0, "---", nullptr);
+            return;
+        }
+        writeMoment(sheet, row, record);
+        worksheet_write_number(sheet, row, 2, value(record), nullptr);
+        worksheet_write_string(sheet, row, 3, unitNames[record.scale & 0x0F].c_str(), nullptr);
+    }
+
+    std::vector<std::string> eventNames;
+    std::vector<std::string> unitNames;
+};
+
+void runExport(const QString &folder, int channels, const QString &target)
+{
+    QMainWindow window;
+    Ui_MainWindow ui;
+    ui.setupUi(&window);
+    Archive archive;
+    archive.setDriveSource([] { return QStringList(); });
+    archive.init(&ui);
+    archive.setChannelCount(channels);
+    ui.cbArcDisk->addItem(QFileInfo(folder).path() + QLatin1Char('/'));
+    ui.cbArcDirs->addItem(QFileInfo(folder).fileName());
+    QProgressBar bar;
+    ModalResponder responder(target);
+    archive.exportToXlsx(&bar);
+    if (responder.messages != QStringList{QStringLiteral("information: Запись завершена")})
+        qFatal("export failed: %s", qPrintable(responder.messages.join(QLatin1Char(' '))));
+}
+
+int runOnce(const QString &mode, int channels, const QString &folder)
+{
+    const QString target = QDir(folder).filePath(QString::fromLatin1(WORKBOOK_NAME));
+    QElapsedTimer clock;
+    clock.start();
+    if (mode == QLatin1String("floor"))
+        FloorWriter().run(folder + QLatin1Char('/'), channels, target);
+    else
+        runExport(folder, channels, target);
+    std::printf("%.3f %ld\n", clock.nsecsElapsed() / 1e9, peakKiB());
+    QFile::remove(target);
+    return 0;
+}
+
+QStringList measure(const QString &mode, int channels, const QString &folder)
+{
+    QProcess run;
+    run.start(QCoreApplication::applicationFilePath(),
+              {mode, QString::number(channels), folder});
+    if (!run.waitForFinished(-1) || run.exitCode() != 0)
+        qFatal("%s run failed: %s", qPrintable(mode), run.readAllStandardError().constData());
+    return QString::fromLatin1(run.readAllStandardOutput()).split(QLatin1Char(' '));
+}
+
+int runAll()
+{
+    QTemporaryDir dir;
+    std::printf("sheets  floor s  export s  time/floor  floor peak MiB  export peak MiB\n");
+    for (int channels : {32, 64}) {
+        const QString folder = dir.filePath(QString::number(channels));
+        QDir().mkpath(folder);
+        writeArchiveSet(folder + QLatin1Char('/'), channels);
+        const QStringList floor = measure(QStringLiteral("floor"), channels, folder);
+        const QStringList exported = measure(QStringLiteral("export"), channels, folder);
+        std::printf("%6d  %7.2f  %8.2f  %10.2f  %14.1f  %15.1f\n", channels + 1,
+                    floor[0].toDouble(), exported[0].toDouble(),
+                    exported[0].toDouble() / floor[0].toDouble(), floor[1].toDouble() / 1024,
+                    exported[1].toDouble() / 1024);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() == 4)
+        return runOnce(arguments[1], arguments[2].toInt(), arguments[3]);
+    return runAll();
+}
