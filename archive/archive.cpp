@@ -61,7 +61,7 @@ const WrittenColumns CHANNEL_COLUMNS = {0, 1, 2, 3, 7};
 QString tableUnitText(const ArchiveRecord &record)
 {
     const int index = ArchiveText::unitIndex(record);
-    return ArchiveText::unitName(index);
+    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
 }
 
 QStringList eventTexts(const ArchiveRecord &record)
@@ -151,7 +151,7 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
     QItemSelectionModel *oldSelection = view->selectionModel();
     view->setModel(model);
     delete oldSelection;
-    delete oldModel;
+    (void)oldModel;
 
     view->show();
     view->verticalHeader()->setVisible(true);
