@@ -151,7 +151,7 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
     QItemSelectionModel *oldSelection = view->selectionModel();
     view->setModel(model);
     delete oldSelection;
-    (void)oldModel;
+    delete oldModel;
 
     view->show();
     view->verticalHeader()->setVisible(true);
@@ -317,7 +317,7 @@ void Archive::loadFromFolder()
     QFile events(folder + QLatin1String(EVENTS_FILE));
     if (!openOrReport(events))
         return;
-    QFile channelFile(folder + QString::asprintf("chan%02d.arh", channel));
+    QFile channelFile(folder + QString::asprintf("chan%d.arh", channel));
     if (channel > 0 && !openOrReport(channelFile))
         return;
 

@@ -45,6 +45,7 @@ bool Line::fill(int timeoutMs) {
     if (count <= 0)
         return false;
     input_.append(buffer, int(count));
+    watch_.sawTraffic();
     return true;
 }
 
@@ -57,16 +58,14 @@ int Line::peek(int timeoutMs) {
 bool Line::write(const QByteArray &bytes, int baud) {
     if (baud <= 0)
         return writeAll(bytes.constData(), bytes.size());
-    // Chunks of about 5 ms of wire time, each released when the previous one would have left.
+    // Chunks of about 5 ms of wire time, each released when its last byte would have arrived.
     const int chunk = std::max(1, baud / 2000);
     const auto start = Clock::now();
     for (int sent = 0; sent < bytes.size(); sent += chunk) {
         const int size = std::min(chunk, bytes.size() - sent);
-        if (!writeAll(bytes.constData() + sent, size))
-            return false;
         const auto wireTime = std::chrono::microseconds(qint64(sent + size) * 10000000 / baud);
         waitUntil(0, start + wireTime);
-        if (stopping())
+        if (stopping() || !writeAll(bytes.constData() + sent, size))
             return false;
     }
     return true;

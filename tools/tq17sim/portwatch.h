@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // Follows the opens and closes of the port by its users. A real line loses what is sent
 // while nobody listens; a pseudo-terminal would keep it for the next user, so it is
@@ -16,6 +17,8 @@ public:
     // Readable when opens or closes are waiting to be taken in by update(); -1 if unwatched.
     int fd() const { return fd_; }
     void update();
+    // Bytes from the port prove a user even if its open went unseen.
+    void sawTraffic() { users_ = qMax(users_, 1); }
     bool listening() const { return fd_ < 0 || users_ > 0; }
 
 private:

@@ -42,7 +42,7 @@ bool PseudoTerminal::open(const QString &linkPath) {
         !addFlags(slave_, F_GETFD, F_SETFD, FD_CLOEXEC))
         return fail(QStringLiteral("fcntl"));
     char name[128];
-    if (ttyname_r(slave_, name, sizeof name) != 0)
+    if ((errno = ttyname_r(slave_, name, sizeof name)) != 0)
         return fail(QStringLiteral("ttyname"));
     slavePath_ = QString::fromLocal8Bit(name);
     watch_ = std::make_unique<PortWatch>(slavePath_, slave_);
