@@ -124,24 +124,29 @@ void selectRowWithin(QTableView *view, int row)
     view->selectRow(std::max(0, std::min(row, last)));
 }
 
-QStringList rowNumberLabels(int rows)
+// An archive table labels its rows with their numbers from 1 as "%02d". The labels are computed:
+// an item per row label would make setting up 16000 rows many times slower.
+class ArchiveTableModel : public QStandardItemModel
 {
-    QStringList labels;
-    labels.reserve(rows);
-    for (int row = 1; row <= rows; ++row)
-        labels << QString::number(row).rightJustified(2, QLatin1Char('0'));
-    return labels;
-}
+    Q_OBJECT
+public:
+    ArchiveTableModel(int rows, QObject *parent) : QStandardItemModel(rows, COLUMN_COUNT, parent) {}
 
-QStandardItemModel *createModel(QTableView *view, const ColumnHeaders &headers,
-                                const QStringList &rowLabels)
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+            return QString::number(section + 1).rightJustified(2, QLatin1Char('0'));
+        return QStandardItemModel::headerData(section, orientation, role);
+    }
+};
+
+QStandardItemModel *createModel(QTableView *view, int rows, const ColumnHeaders &headers)
 {
-    auto *model = new QStandardItemModel(0, COLUMN_COUNT, view);
+    auto *model = new ArchiveTableModel(rows, view);
     QStringList labels;
     for (const ColumnHeader &header : headers)
         labels << QString::fromUtf8(header.label);
     model->setHorizontalHeaderLabels(labels);
-    model->setVerticalHeaderLabels(rowLabels);
     return model;
 }
 
@@ -175,9 +180,10 @@ bool openOrReport(QFile &file)
 // Reads at most one buffer's worth; a trailing fragment of a record is dropped.
 int readRecords(QFile &file, ArchiveRecord *buffer)
 {
+    constexpr qint64 RECORD_SIZE = sizeof(ArchiveRecord);
     const qint64 bytes =
-        file.read(reinterpret_cast<char *>(buffer), qint64(sizeof(ArchiveRecord)) * ARCHIVE_RECORD_CAPACITY);
-    return bytes > 0 ? int(bytes / qint64(sizeof(ArchiveRecord))) : 0;
+        file.read(reinterpret_cast<char *>(buffer), RECORD_SIZE * ARCHIVE_RECORD_CAPACITY);
+    return bytes > 0 ? int(bytes / RECORD_SIZE) : 0;
 }
 
 // Day difference from a row's date to the target; a row that is not a date lies on the target day.
@@ -251,9 +257,8 @@ void Archive::init(Ui_MainWindow *ui)
 
 void Archive::setupTables(int rows)
 {
-    const QStringList rowLabels = rowNumberLabels(rows);
-    QStandardItemModel *events = createModel(ui->tvArcEvents, EVENT_HEADERS, rowLabels);
-    QStandardItemModel *channel = createModel(ui->tvArcNotes, CHANNEL_HEADERS, rowLabels);
+    QStandardItemModel *events = createModel(ui->tvArcEvents, rows, EVENT_HEADERS);
+    QStandardItemModel *channel = createModel(ui->tvArcNotes, rows, CHANNEL_HEADERS);
     installModel(ui->tvArcEvents, events, eventModel, EVENT_HEADERS);
     installModel(ui->tvArcNotes, channel, channelModel, CHANNEL_HEADERS);
     eventModel = events;
@@ -317,7 +322,7 @@ void Archive::loadFromFolder()
     QFile events(folder + QLatin1String(EVENTS_FILE));
     if (!openOrReport(events))
         return;
-    QFile channelFile(folder + QString::asprintf("chan%d.arh", channel));
+    QFile channelFile(folder + QString::asprintf("chan%02d.arh", channel));
     if (channel > 0 && !openOrReport(channelFile))
         return;
 
@@ -414,3 +419,5 @@ void Archive::selectLastRows()
     selectRowWithin(ui->tvArcEvents, eventRows - 1);
     selectRowWithin(ui->tvArcNotes, channelRecCount - 1);
 }
+
+#include "archive.moc"

@@ -3,7 +3,6 @@
 #include "app/messages.h"
 #include "archive/archivetext.h"
 #include "archive/xlsxexportfile.h"
-#include "ui_mainwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,11 +14,6 @@ namespace {
 
 const char EVENTS_FILE[] = "events.arh";
 const QString EVENTS_SHEET = QStringLiteral("События");
-const QVariantList EVENT_HEADERS = {QStringLiteral("Дата"),    QStringLiteral("Время"),
-                                    QStringLiteral("Канал"),   QStringLiteral("Событие"),
-                                    QStringLiteral("Концен."), QStringLiteral("Ед. изм.")};
-const QVariantList CHANNEL_HEADERS = {QStringLiteral("Дата"), QStringLiteral("Время"),
-                                      QStringLiteral("Концен."), QStringLiteral("Ед. изм.")};
 constexpr int EVENT_NAME_COLUMN = 4;
 constexpr double EVENT_NAME_WIDTH = 15.0;
 // The bar advances by channel as if there were always 33 steps, for either channel count.
@@ -39,7 +33,10 @@ int readArchiveFile(const QString &name, ArchiveRecord *buffer)
     return bytes > 0 ? int(bytes / qint64(sizeof(ArchiveRecord))) : 0;
 }
 
-QVariantList emptySlotRow() { return {QString::fromLatin1(ArchiveText::EMPTY_SLOT)}; }
+void writeEmptySlotRow(int row)
+{
+    xlsxExportFile.writeRow(row, {QString::fromLatin1(ArchiveText::EMPTY_SLOT)});
+}
 
 // The events sheet has no name for unit indexes 8..15 and shows them as unit 0.
 QString eventUnitText(const ArchiveRecord &record)
@@ -48,37 +45,40 @@ QString eventUnitText(const ArchiveRecord &record)
     return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
 }
 
-QVariantList eventSheetRow(const ArchiveRecord &record)
+void writeEventSheetRow(const ArchiveRecord &record, int row)
 {
     using namespace ArchiveText;
-    if (!isValid(record))
-        return emptySlotRow();
+    if (!isValid(record)) {
+        writeEmptySlotRow(row);
+        return;
+    }
     const bool withValue = carriesValue(record.code);
-    return {dateText(record),
-            timeText(record),
-            channelText(record),
-            eventName(record.code),
-            withValue ? QVariant(value(record)) : QVariant(QString()),
-            withValue ? eventUnitText(record) : QString(),
-            QString(),
-            QString()};
+    xlsxExportFile.writeRow(row, {dateText(record), timeText(record), channelText(record),
+                                  eventName(record.code),
+                                  withValue ? QVariant(value(record)) : QVariant(QString()),
+                                  withValue ? eventUnitText(record) : QString(), QString(),
+                                  QString()});
 }
 
-QVariantList channelSheetRow(const ArchiveRecord &record)
+void writeChannelSheetRow(const ArchiveRecord &record, int row)
 {
     using namespace ArchiveText;
-    if (!isValid(record))
-        return emptySlotRow();
-    return {dateText(record), timeText(record), value(record), unitName(unitIndex(record)),
-            QString(),        QString()};
+    if (!isValid(record)) {
+        writeEmptySlotRow(row);
+        return;
+    }
+    xlsxExportFile.writeRow(row, {dateText(record), timeText(record), value(record),
+                                  unitName(unitIndex(record)), QString(), QString()});
 }
 
 void writeEventSheet(int recordCount)
 {
-    xlsxExportFile.writeRow(1, EVENT_HEADERS);
+    xlsxExportFile.writeRow(1, {QStringLiteral("Дата"), QStringLiteral("Время"),
+                                QStringLiteral("Канал"), QStringLiteral("Событие"),
+                                QStringLiteral("Концен."), QStringLiteral("Ед. изм.")});
     xlsxExportFile.setColumnWidth(EVENT_NAME_COLUMN, EVENT_NAME_WIDTH);
     for (int i = 0; i < recordCount; ++i)
-        xlsxExportFile.writeRow(i + 2, eventSheetRow(eventRecords[i]));
+        writeEventSheetRow(eventRecords[i], i + 2);
 }
 
 // False, after saying so, when the channel's file cannot be opened.
@@ -89,9 +89,10 @@ bool writeChannelSheet(const QString &folder, int channel)
     if (recordCount < 0)
         return false;
     xlsxExportFile.addSheet(QString::asprintf("К.%02d", channel));
-    xlsxExportFile.writeRow(1, CHANNEL_HEADERS);
+    xlsxExportFile.writeRow(1, {QStringLiteral("Дата"), QStringLiteral("Время"),
+                                QStringLiteral("Концен."), QStringLiteral("Ед. изм.")});
     for (int k = 0; k < recordCount; ++k)
-        xlsxExportFile.writeRow(k + 2, channelSheetRow(channelArchiveRecords[k]));
+        writeChannelSheetRow(channelArchiveRecords[k], k + 2);
     return true;
 }
 

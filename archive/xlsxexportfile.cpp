@@ -13,9 +13,9 @@ XlsxExportFile xlsxExportFile;
 namespace {
 
 // What a newly saved file usually gets; an existing file keeps its own permissions.
-const QFileDevice::Permissions NEW_FILE_PERMISSIONS = QFileDevice::ReadOwner |
-                                                      QFileDevice::WriteOwner |
-                                                      QFileDevice::ReadGroup | QFileDevice::ReadOther;
+const QFileDevice::Permissions NEW_FILE_PERMISSIONS =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+    QFileDevice::ReadOther;
 
 std::filesystem::path nativePath(const QString &name)
 {
@@ -73,10 +73,12 @@ bool XlsxExportFile::createDocument(const QString &firstSheet)
     return !writeFailed;
 }
 
-void XlsxExportFile::writeRow(int row, const QVariantList &values)
+void XlsxExportFile::writeRow(int row, std::initializer_list<QVariant> values)
 {
-    for (int column = 0; column < values.size(); ++column) {
-        if (writeCell(sheets.last(), lxw_row_t(row - 1), lxw_col_t(column), values.at(column)) != LXW_NO_ERROR)
+    const auto sheetRow = lxw_row_t(row - 1);
+    lxw_col_t column = 0;
+    for (const QVariant &value : values) {
+        if (writeCell(sheets.last(), sheetRow, column++, value) != LXW_NO_ERROR)
             writeFailed = true;
     }
 }

@@ -3,8 +3,9 @@
 
 #include <QFile>
 #include <QString>
-#include <QVariantList>
+#include <QVariant>
 #include <QVector>
+#include <initializer_list>
 #include <memory>
 
 class QTemporaryFile;
@@ -27,8 +28,9 @@ public:
     bool createDocument(const QString &firstSheet);
     // Writes the values into row (from 1) of the current sheet, value i into column i + 1:
     // doubles as numbers, everything else as text; an empty text leaves its cell blank.
-    // Rows of a sheet go out in ascending order.
-    void writeRow(int row, const QVariantList &values);
+    // Rows of a sheet go out in ascending order. The values come as a braced list, which costs
+    // no allocation, where a QVariantList would allocate for every value of every row.
+    void writeRow(int row, std::initializer_list<QVariant> values);
     // Sets the width of a column (from 1) of the current sheet, in characters.
     void setColumnWidth(int column, double width);
     // Appends a sheet and makes it the current one.

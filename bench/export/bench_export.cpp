@@ -5,13 +5,12 @@
 //
 //   bench_export                        runs everything and prints the table
 //   bench_export export|floor N FOLDER  one run over FOLDER for N channels, printing
-//                                       "wall-seconds cpu-seconds peak-KiB"
+//                                       "wall-seconds cpu-seconds peak-KiB start-KiB"
 // On a busy machine the CPU times compare more fairly than the wall times.
 
 #include "archive/archive.h"
 #include "archive/archivetext.h"
-#include "archive/xlsxexportfile.h"
-#include "modalresponder.h"
+#include "tests/support/modalanswerer.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -70,7 +69,8 @@ void writeArchiveSet(const QString &folder, int channels)
     QRandomGenerator random(17);
     writeRecords(folder + QStringLiteral("events.arh"), makeRecords(true, random));
     for (int channel = 1; channel <= channels; ++channel)
-        writeRecords(folder + QString::asprintf("chan%02d.arh", channel), makeRecords(false, random));
+        writeRecords(folder + QString::asprintf("chan%02d.arh", channel),
+                     makeRecords(false, random));
 }
 
 std::vector<ArchiveRecord> readRecords(const QString &path)
@@ -106,11 +106,13 @@ public:
         lxw_worksheet *sheet = workbook_add_worksheet(workbook, "События");
         worksheet_set_column(sheet, 3, 3, 15, nullptr);
         writeHeader(sheet, {"Дата", "Время", "Канал", "Событие", "Концен.", "Ед. изм."});
-        const std::vector<ArchiveRecord> events = readRecords(folder + QStringLiteral("events.arh"));
+        const std::vector<ArchiveRecord> events =
+            readRecords(folder + QStringLiteral("events.arh"));
         for (size_t i = 0; i < events.size(); ++i)
             writeEvent(sheet, lxw_row_t(i + 1), events[i]);
         for (int channel = 1; channel <= channels; ++channel) {
-            sheet = workbook_add_worksheet(workbook, QString::asprintf("К.%02d", channel).toUtf8().constData());
+            const QByteArray name = QString::asprintf("К.%02d", channel).toUtf8();
+            sheet = workbook_add_worksheet(workbook, name.constData());
             writeHeader(sheet, {"Дата", "Время", "Концен.", "Ед. изм."});
             const std::vector<ArchiveRecord> records =
                 readRecords(folder + QString::asprintf("chan%02d.arh", channel));
@@ -137,7 +139,8 @@ private:
         std::snprintf(text, sizeof text, "%02d.%02d.%02d", parts.tm_mday, parts.tm_mon + 1,
                       parts.tm_year - 100);
         worksheet_write_string(sheet, row, 0, text, nullptr);
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min, parts.tm_sec);
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min,
+                      parts.tm_sec);
         worksheet_write_string(sheet, row, 1, text, nullptr);
     }
 
@@ -191,15 +194,19 @@ void runExport(const QString &folder, int channels, const QString &target)
     ui.cbArcDisk->addItem(QFileInfo(folder).path() + QLatin1Char('/'));
     ui.cbArcDirs->addItem(QFileInfo(folder).fileName());
     QProgressBar bar;
-    ModalResponder responder(target);
+    ModalAnswerer answerer;
+    answerer.queueFileName(target);
     archive.exportToXlsx(&bar);
-    if (responder.messages != QStringList{QStringLiteral("information: Запись завершена")})
-        qFatal("export failed: %s", qPrintable(responder.messages.join(QLatin1Char(' '))));
+    if (answerer.messages() != QStringList{QStringLiteral("Запись завершена")})
+        qFatal("export failed: %s", qPrintable(answerer.messages().join(QLatin1Char(' '))));
 }
 
-// The floor runs without an application object, as a minimal program would.
-int runOnce(const QString &mode, int channels, const QString &folder)
+// One run as given by the arguments MODE CHANNELS FOLDER.
+int runOnce(char **argv)
 {
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const int channels = std::atoi(argv[2]);
+    const QString folder = QString::fromLocal8Bit(argv[3]);
     const QString target = QDir(folder).filePath(QString::fromLatin1(WORKBOOK_NAME));
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
@@ -214,7 +221,7 @@ int runOnce(const QString &mode, int channels, const QString &folder)
     getrusage(RUSAGE_SELF, &after);
     const double cpu = seconds(after.ru_utime) + seconds(after.ru_stime) -
                        seconds(before.ru_utime) - seconds(before.ru_stime);
-    std::printf("%.3f %.3f %ld\n", wall, cpu, after.ru_maxrss);
+    std::printf("%.3f %.3f %ld %ld\n", wall, cpu, after.ru_maxrss, before.ru_maxrss);
     QFile::remove(target);
     return 0;
 }
@@ -229,20 +236,27 @@ QStringList measure(const QString &mode, int channels, const QString &folder)
     return QString::fromLatin1(run.readAllStandardOutput()).split(QLatin1Char(' '));
 }
 
+void printRun(const char *mode, int channels, const QStringList &figures, double floorCpu)
+{
+    const double cpu = figures[1].toDouble();
+    std::printf("%-6s  %6d  %6.2f  %5.2f  %9.2f  %8.1f  %10.1f\n", mode, channels + 1,
+                figures[0].toDouble(), cpu, cpu / floorCpu, figures[2].toDouble() / 1024,
+                (figures[2].toDouble() - figures[3].toDouble()) / 1024);
+}
+
+// Peak growth is the peak less the memory in use when the run began (program and libraries).
 int runAll()
 {
     QTemporaryDir dir;
-    std::printf("sheets  wall floor/export s  cpu floor/export s  cpu ratio  peak floor/export MiB\n");
+    std::printf("run     sheets  wall s  cpu s  cpu/floor  peak MiB  growth MiB\n");
     for (int channels : {32, 64}) {
         const QString folder = dir.filePath(QString::number(channels));
         QDir().mkpath(folder);
         writeArchiveSet(folder + QLatin1Char('/'), channels);
         const QStringList floor = measure(QStringLiteral("floor"), channels, folder);
         const QStringList exported = measure(QStringLiteral("export"), channels, folder);
-        std::printf("%6d  %9.2f / %6.2f  %8.2f / %6.2f  %9.2f  %10.1f / %6.1f\n", channels + 1,
-                    floor[0].toDouble(), exported[0].toDouble(), floor[1].toDouble(),
-                    exported[1].toDouble(), exported[1].toDouble() / floor[1].toDouble(),
-                    floor[2].toDouble() / 1024, exported[2].toDouble() / 1024);
+        printRun("floor", channels, floor, floor[1].toDouble());
+        printRun("export", channels, exported, floor[1].toDouble());
     }
     return 0;
 }
@@ -251,11 +265,11 @@ int runAll()
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "floor") == 0)
-        return runOnce(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]));
+    const bool once = argc == 4;
+    // The floor runs without an application object, as a minimal program would.
+    if (once && std::strcmp(argv[1], "floor") == 0)
+        return runOnce(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc == 4)
-        return runOnce(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]));
-    return runAll();
+    return once ? runOnce(argv) : runAll();
 }

@@ -17,7 +17,7 @@ private slots:
     void archivesLongerThanTheTableFillItToTheLastRow();
     void eventsOnlyLoadClearsRowsAfterLastRecord_data();
     void eventsOnlyLoadClearsRowsAfterLastRecord();
-    void channelLoadShowsOnlyThatChannelWithoutGaps();
+    void channelLoadShowsOnlyThatChannelAndEventsLoadKeepsIt();
     void missingFileIsReportedAndChangesNothing_data();
     void missingFileIsReportedAndChangesNothing();
     void malformedFilesLoadWithinBuffers_data();
@@ -45,7 +45,8 @@ void ArchiveRowsTest::eventRowShowsRecordTexts_data()
         << QStringList{"01.01.100", "23:59:59", "64", "ПОРОГ 1", "123.4", "%НКПР", "", "00042"};
     QTest::newRow("raw 65535 with 3 decimals")
         << makeRecord("2024-03-05T12:34:56Z", 3, 10, 65535, 0x32, 65535)
-        << QStringList{"05.03.24", "12:34:56", "03", "КОНЦ.ПРЕВЫШЕНА", "65.535", "ppm", "", "65535"};
+        << QStringList{"05.03.24", "12:34:56", "03", "КОНЦ.ПРЕВЫШЕНА",
+                       "65.535",   "ppm",      "",   "65535"};
     QTest::newRow("raw 65535 with 0 decimals")
         << makeRecord("2024-03-05T12:34:56Z", 3, 13, 65535, 0x03, 1)
         << QStringList{"05.03.24", "12:34:56", "03", "ДЕЛЬТА", "65535", "mg/m3", "", "00001"};
@@ -171,15 +172,16 @@ void ArchiveRowsTest::eventsOnlyLoadClearsRowsAfterLastRecord()
     QCOMPARE(f.selectedRow(f.ui.tvArcEvents), shown - 1);
 }
 
-void ArchiveRowsTest::channelLoadShowsOnlyThatChannelWithoutGaps()
+void ArchiveRowsTest::channelLoadShowsOnlyThatChannelAndEventsLoadKeepsIt()
 {
     ArchiveFixture f;
     writeRecords(f.folder() + "events.arh", std::vector<ArchiveRecord>(20, FULL_ROW));
     writeRecords(f.folder() + "chan03.arh", std::vector<ArchiveRecord>(20, FULL_ROW));
     f.load(3);
     writeRecords(f.folder() + "events.arh",
-                 {makeRecord("2024-03-05T10:00:00Z", 0, 7), makeRecord("2024-03-05T11:00:00Z", 5, 1),
-                  EMPTY_00, makeRecord("2024-03-05T12:00:00Z", 3, 6), EMPTY_FF});
+                 {makeRecord("2024-03-05T10:00:00Z", 0, 7),
+                  makeRecord("2024-03-05T11:00:00Z", 5, 1), EMPTY_00,
+                  makeRecord("2024-03-05T12:00:00Z", 3, 6), EMPTY_FF});
     writeRecords(f.folder() + "chan03.arh",
                  {makeRecord("2024-03-05T10:00:00Z"), EMPTY_00, makeRecord("2024-03-05T10:10:00Z"),
                   EMPTY_00});
@@ -198,6 +200,11 @@ void ArchiveRowsTest::channelLoadShowsOnlyThatChannelWithoutGaps()
     QCOMPARE(f.archive.channelRecCount, 4);
     QCOMPARE(f.selectedRow(f.ui.tvArcEvents), 1);
     QCOMPARE(f.selectedRow(f.ui.tvArcNotes), 3);
+
+    f.load(0);
+    QCOMPARE(f.cell(f.ui.tvArcNotes, 2, 1), QString("10:10:00"));
+    QCOMPARE(f.archive.channelRows, 3);
+    QCOMPARE(f.archive.channelRecCount, 0);
 }
 
 void ArchiveRowsTest::missingFileIsReportedAndChangesNothing_data()
@@ -271,10 +278,11 @@ void ArchiveRowsTest::deviceTypeChangeGivesEmpty8000RowTablesAnd64Channels()
     writeRecords(f.folder() + "chan01.arh", std::vector<ArchiveRecord>(16000, FULL_ROW));
     f.load(1);
     const QPointer<QAbstractItemModel> oldModel = f.ui.tvArcEvents->model();
+    const QPointer<QItemSelectionModel> oldSelection = f.ui.tvArcNotes->selectionModel();
     f.archive.setupTables(8000);
     f.archive.setChannelCount(64);
 
-    QVERIFY(oldModel.isNull());
+    QVERIFY(oldModel.isNull() && oldSelection.isNull());
     for (QTableView *view : {f.ui.tvArcEvents, f.ui.tvArcNotes}) {
         QAbstractItemModel *model = view->model();
         QCOMPARE(model->rowCount(), 8000);

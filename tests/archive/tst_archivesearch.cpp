@@ -23,18 +23,22 @@ void ArchiveSearchTest::findSelectsFirstRowAtOrAfterTarget_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("selected");
     // Rows: 0 01.03 10:00, 1 01.03 12:00, 2 03.03 09:00, 3 03.03 18:00, 4 05.03 08:00.
-    QTest::newRow("date before row 0 selects row 0") << -1 << 5 << "2024-02-01T00:00:00" << 0;
-    QTest::newRow("date after last row selects last row") << -1 << 5 << "2024-04-01T00:00:00" << 4;
-    QTest::newRow("date after last counted row selects it") << -1 << 3 << "2024-04-01T00:00:00" << 2;
-    QTest::newRow("exact time selects its row") << -1 << 5 << "2024-03-01T12:00:00" << 1;
-    QTest::newRow("time between rows selects later row") << -1 << 5 << "2024-03-01T11:00:00" << 1;
-    QTest::newRow("time before the day's rows selects first") << -1 << 5 << "2024-03-03T00:00:00" << 2;
-    QTest::newRow("time after the day's rows selects next day") << -1 << 5 << "2024-03-01T13:00:00" << 2;
-    QTest::newRow("day without rows selects next day present") << -1 << 5 << "2024-03-02T23:00:00" << 2;
-    QTest::newRow("time after the last day's rows selects last") << -1 << 5 << "2024-03-05T09:00:00" << 4;
-    QTest::newRow("--- row stops the walk") << 1 << 5 << "2024-03-05T08:00:00" << 1;
-    QTest::newRow("empty counted row stops the walk") << -1 << 7 << "2024-04-01T00:00:00" << 5;
-    QTest::newRow("no counted rows keeps the selection") << -1 << 0 << "2024-02-01T00:00:00" << 3;
+    const auto add = [](const char *name, int emptySlotRow, int counted, const char *target,
+                        int selected) {
+        QTest::newRow(name) << emptySlotRow << counted << QString(target) << selected;
+    };
+    add("date before row 0 selects row 0", -1, 5, "2024-02-01T00:00:00", 0);
+    add("date after last row selects last row", -1, 5, "2024-04-01T00:00:00", 4);
+    add("date after last counted row selects it", -1, 3, "2024-04-01T00:00:00", 2);
+    add("exact time selects its row", -1, 5, "2024-03-01T12:00:00", 1);
+    add("time between rows selects later row", -1, 5, "2024-03-01T11:00:00", 1);
+    add("time before the day's rows selects first", -1, 5, "2024-03-03T00:00:00", 2);
+    add("time after the day's rows selects next day", -1, 5, "2024-03-01T13:00:00", 2);
+    add("day without rows selects next day present", -1, 5, "2024-03-02T23:00:00", 2);
+    add("time after the last day's rows selects last", -1, 5, "2024-03-05T09:00:00", 4);
+    add("--- row stops the walk", 1, 5, "2024-03-05T08:00:00", 1);
+    add("empty counted row stops the walk", -1, 7, "2024-04-01T00:00:00", 5);
+    add("no counted rows keeps the selection", -1, 0, "2024-02-01T00:00:00", 3);
 }
 
 void ArchiveSearchTest::findSelectsFirstRowAtOrAfterTarget()

@@ -1,6 +1,6 @@
 #include "archive/archive.h"
 #include "archive/xlsxexportfile.h"
-#include "modalresponder.h"
+#include "tests/support/modalanswerer.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
@@ -44,7 +44,8 @@ ArchiveRecord makeRecord(uint8_t code, uint16_t raw, uint8_t scale, uint8_t mark
     record.marker = marker;
     record.channel = 3;
     record.code = code;
-    record.time = uint32_t(QDateTime(QDate(2024, 5, 17), QTime(13, 45, 9), Qt::UTC).toSecsSinceEpoch());
+    const QDateTime time(QDate(2024, 5, 17), QTime(13, 45, 9), Qt::UTC);
+    record.time = uint32_t(time.toSecsSinceEpoch());
     record.raw = raw;
     record.scale = scale;
     return record;
@@ -129,7 +130,8 @@ struct ExportFixture {
         ui.cbArcDirs->addItem(FOLDER_NAME);
         xlsxExportFile.lastDir = dir.path();
         xlsxExportFile.file.setFileName(QString());
-        QObject::connect(&bar, &QProgressBar::valueChanged, [this](int value) { progress << value; });
+        QObject::connect(&bar, &QProgressBar::valueChanged,
+                         [this](int value) { progress << value; });
     }
     QString folder() const { return dir.filePath(FOLDER_NAME) + QLatin1Char('/'); }
     QString target() const { return dir.filePath(TARGET_NAME); }
@@ -146,11 +148,12 @@ struct ExportFixture {
     // Exports, answering the save dialog with the name, or cancelling it when the name is empty.
     void exportTo(const QString &name)
     {
-        ModalResponder responder(name);
+        ModalAnswerer answerer;
+        answerer.queueFileName(name);
         archive.exportToXlsx(&bar);
-        messages = responder.messages;
-        dialogs = responder.dialogs;
-        proposedFile = responder.proposedFile;
+        messages = answerer.messages();
+        dialogs = answerer.dialogTitles().size();
+        proposedFile = answerer.proposedFile();
     }
     QStringList entries() const
     {
@@ -190,7 +193,7 @@ void ArchiveExportTest::exportWritesEverySheetAndReportsCompletion()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("information: Запись завершена")});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Запись завершена")});
     QCOMPARE(f.proposedFile, f.dir.filePath(QStringLiteral("earlier.xlsx")));
     QCOMPARE(xlsxExportFile.lastDir, f.dir.path());
     QCOMPARE(xlsxExportFile.file.fileName(), f.target());
@@ -219,7 +222,7 @@ void ArchiveExportTest::missingEventsFileIsReportedBeforeAnyDialog()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("critical: Ошибка открытия файла") +
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") +
                                      f.folder() + QStringLiteral("events.arh")});
     QCOMPARE(f.dialogs, 0);
     QCOMPARE(f.entries(), QStringList{FOLDER_NAME});
@@ -259,7 +262,7 @@ void ArchiveExportTest::missingChannelFileStopsAndLeavesEarlierFile()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("critical: Ошибка открытия файла") +
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") +
                                      f.channelFile(5)});
     QCOMPARE(f.progress.last(), 12);
     QCOMPARE(readBytes(f.target()), earlierFile ? EARLIER_WORKBOOK : QByteArray());
@@ -283,7 +286,8 @@ void ArchiveExportTest::fullDiskIsReportedAndLeavesEarlierWorkbook()
     QFETCH(int, limitBytes);
     ExportFixture f(channels);
     f.writeArchiveSet();
-    writeRecords(f.channelFile(1), std::vector<ArchiveRecord>(channelOneRecords, channelRecords(1)[0]));
+    const ArchiveRecord measurement = channelRecords(1)[0];
+    writeRecords(f.channelFile(1), std::vector<ArchiveRecord>(channelOneRecords, measurement));
     writeBytes(f.target(), EARLIER_WORKBOOK);
 
     {
@@ -291,7 +295,8 @@ void ArchiveExportTest::fullDiskIsReportedAndLeavesEarlierWorkbook()
         f.exportTo(f.target());
     }
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("critical: Ошибка записи файла ") + f.target()});
+    QCOMPARE(f.messages,
+             QStringList{QStringLiteral("Ошибка записи файла ") + f.target()});
     QCOMPARE(readBytes(f.target()), EARLIER_WORKBOOK);
     QCOMPARE(f.entries(), (QStringList{FOLDER_NAME, TARGET_NAME}));
 }

@@ -3,7 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+
+namespace {
+// A file dialog fills its folder view in the background and then selects its
+// start file; a name typed before that would be overwritten.
+constexpr int DIALOG_SETTLE_MS = 150;
+} // namespace
 
 ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
 {
@@ -14,25 +21,46 @@ ModalAnswerer::ModalAnswerer(QObject *parent) : QObject(parent)
 void ModalAnswerer::answer()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal)
-        return;
-    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        seen << box->text();
-        QAbstractButton *button = box->button(QMessageBox::Yes);
-        if (!button)
-            button = box->button(QMessageBox::Ok);
-        if (button)
-            button->click();
-        else
-            box->accept();
-    } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-        const QString name = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
-        seen << QStringLiteral("dialog:") + dialog->windowTitle();
-        if (name.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->selectFile(name);
-            static_cast<QDialog *>(dialog)->accept();
-        }
+    const bool first = modal != answered;
+    answered = modal;
+    if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+        answerFileDialog(dialog, first);
+    else if (auto *box = qobject_cast<QMessageBox *>(modal); box && first)
+        answerBox(box);
+}
+
+// Only the tool's own boxes, titled with one blank, are recorded; questions a
+// file dialog asks (replace the file?) are answered too.
+void ModalAnswerer::answerBox(QMessageBox *box)
+{
+    if (box->windowTitle() == QLatin1String(" "))
+        boxTexts << box->text();
+    QAbstractButton *button = box->button(QMessageBox::Yes);
+    if (!button)
+        button = box->button(QMessageBox::Ok);
+    if (button)
+        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+    else
+        QMetaObject::invokeMethod(box, &QDialog::accept, Qt::QueuedConnection);
+}
+
+// The dialog is answered again, now and then, for as long as it stays open:
+// an accept that finds no usable name leaves it open.
+void ModalAnswerer::answerFileDialog(QFileDialog *dialog, bool first)
+{
+    if (first) {
+        openFor.start();
+        titles << dialog->windowTitle();
+        proposed = dialog->selectedFiles().value(0);
+        dialogName = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
+    if (openFor.elapsed() < DIALOG_SETTLE_MS)
+        return;
+    openFor.restart();
+    if (dialogName.isEmpty()) {
+        QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        return;
+    }
+    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(dialogName);
+    QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
 }

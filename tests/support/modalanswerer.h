@@ -1,12 +1,19 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
-// Answers the modal message boxes and file dialogs that a test provokes:
-// records each box's text and presses Yes or OK, and gives file
-// dialogs the queued file names (an empty or missing name cancels).
+class QFileDialog;
+class QMessageBox;
+
+// Answers the modal windows a test provokes, as a user would: message boxes
+// are recorded and confirmed (Yes or OK); file dialogs get the queued file
+// names typed into their name field, or are cancelled when no name is queued
+// or the name is empty. Answers are queued, since a dialog may ask a further
+// question (replace the file?) from inside its own accept.
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -14,13 +21,24 @@ public:
     explicit ModalAnswerer(QObject *parent = nullptr);
 
     void queueFileName(const QString &fileName) { fileNames << fileName; }
-    QStringList messages() const { return seen; }
-    void clear() { seen.clear(); }
+    // Texts of the tool's message boxes, in order.
+    QStringList messages() const { return boxTexts; }
+    // Captions of the file dialogs, in order, and the file the last one proposed.
+    QStringList dialogTitles() const { return titles; }
+    QString proposedFile() const { return proposed; }
+    void clear() { boxTexts.clear(); }
 
 private:
     void answer();
+    void answerBox(QMessageBox *box);
+    void answerFileDialog(QFileDialog *dialog, bool first);
 
     QTimer poll;
-    QStringList seen;
+    QStringList boxTexts;
+    QStringList titles;
     QStringList fileNames;
+    QString proposed;
+    QPointer<QWidget> answered;
+    QString dialogName;
+    QElapsedTimer openFor;
 };
