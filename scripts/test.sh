@@ -7,9 +7,7 @@ jobs=$(nproc)
 
 "$root/scripts/install-deps.sh" test
 
-export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 configure_build_test() {

@@ -5,15 +5,11 @@
 #include "archive/archivetext.h"
 #include "ui_mainwindow.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <vector>
 
 Q_DECLARE_METATYPE(ArchiveRecord)
@@ -46,35 +42,6 @@ inline void writeRecords(const QString &path, const std::vector<ArchiveRecord> &
     writeBytes(path, QByteArray(reinterpret_cast<const char *>(records.data()),
                                 int(records.size() * sizeof(ArchiveRecord))));
 }
-
-// Answers every modal box that opens while it lives and keeps what the last one said.
-class BoxAnswerer : public QObject
-{
-public:
-    BoxAnswerer()
-    {
-        connect(&timer, &QTimer::timeout, this, &BoxAnswerer::answer);
-        timer.start(10);
-    }
-    int boxes = 0;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-
-private:
-    void answer()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        ++boxes;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    }
-    QTimer timer;
-};
 
 // A main window form in its own working directory with one archive drive "drive/"
 // that holds the folder "2405".

@@ -1,5 +1,7 @@
 #include "archivefixture.h"
 
+#include "tests/support/modalanswerer.h"
+
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -230,12 +232,9 @@ void ArchiveRowsTest::missingFileIsReportedAndChangesNothing()
         writeRecords(f.folder() + "events.arh", {});
     const QStringList before = f.rowTexts(f.ui.tvArcEvents, 1) + f.rowTexts(f.ui.tvArcNotes, 0);
 
-    BoxAnswerer answerer;
+    ModalAnswerer answerer;
     f.load(channel);
-    QCOMPARE(answerer.boxes, 1);
-    QCOMPARE(answerer.icon, QMessageBox::Critical);
-    QCOMPARE(answerer.title, QString(" "));
-    QCOMPARE(answerer.text, "Ошибка открытия файла" + f.folder() + missing);
+    QCOMPARE(answerer.messages(), QStringList("Ошибка открытия файла" + f.folder() + missing));
     QCOMPARE(f.rowTexts(f.ui.tvArcEvents, 1) + f.rowTexts(f.ui.tvArcNotes, 0), before);
     QCOMPARE(QVector<int>({f.archive.eventRows, f.archive.eventRecCount, f.archive.channelRows,
                            f.archive.channelRecCount}),
