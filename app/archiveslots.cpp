@@ -13,11 +13,13 @@ void MainWindow::on_pbArcScanDisks_clicked() { archive.scanDisks(); }
 void MainWindow::on_pbArcScanDirs_clicked() { archive.scanDirs(); }
 void MainWindow::on_pbFindEvent_clicked() { archive.findByDateTime(); }
 
+// The export keeps a bar of its own: its dialogs run event loops in which a
+// tick may show and remove the bar of a pending read, write or download.
 void MainWindow::on_pbArcExport_clicked()
 {
-    showProgressBar();
-    archive.exportToXlsx(progressBar);
-    removeProgressBar();
+    QProgressBar *bar = createProgressBar();
+    archive.exportToXlsx(bar);
+    releaseProgressBar(bar);
 }
 
 // Downloads the archive chosen in cbArcChannel over XMODEM: the one serial

@@ -60,7 +60,9 @@ void sizeSections(QHeaderView *header, int count, const std::function<int(int)> 
 
 void MainWindow::setupChannelTable(int devType)
 {
+    // A device type restored from a damaged "ini" counts as the 32-channel one.
     devType = devType == 1 ? 1 : 0;
+    ui->cTypeDev->setCurrentIndex(devType);
     data.devType = devType;
     data.chanCount = devType == 1 ? 64 : 32;
     archive.setupTables(ARCHIVE_ROWS[devType]);
@@ -149,14 +151,18 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     Q_UNUSED(bottomRight)
     if (roles.isEmpty() || roles.last() != Qt::EditRole)
         return;
-    if (!data.writeCell(topLeft)) {
+    switch (data.writeCell(topLeft)) {
+    case Data::CellWrite::Refused:
         // A refused edit shows the record's value again.
         disconnectCellHook();
         data.redrawCell(topLeft.row(), topLeft.column());
         connectCellHook();
-        return;
-    }
-    // A failed single-cell write is a link failure like any other.
-    if (timer.isActive())
+        break;
+    case Data::CellWrite::Sent:
+        // A failed single-cell write is a link failure like any other.
         checkLink();
+        break;
+    case Data::CellWrite::Stored:
+        break;
+    }
 }

@@ -81,6 +81,8 @@ private:
     void receiveArchive(int archive);
 
     // Progress bar of long operations
+    QProgressBar *createProgressBar();
+    void releaseProgressBar(QProgressBar *bar);
     void showProgressBar();
     void removeProgressBar();
 

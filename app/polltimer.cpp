@@ -191,20 +191,31 @@ void MainWindow::serveDirectMode()
     sendCommand(CMD_DIRECT_ACCESS);
 }
 
+QProgressBar *MainWindow::createProgressBar()
+{
+    auto *bar = new QProgressBar();
+    bar->setTextVisible(false);
+    bar->setValue(0);
+    ui->statusbar->addWidget(bar, 0);
+    bar->setGeometry(10, 0, 1217, 25);
+    bar->show();
+    return bar;
+}
+
+void MainWindow::releaseProgressBar(QProgressBar *bar)
+{
+    ui->statusbar->removeWidget(bar);
+    delete bar;
+}
+
 void MainWindow::showProgressBar()
 {
-    progressBar = new QProgressBar();
-    progressBar->setTextVisible(false);
-    progressBar->setValue(0);
-    ui->statusbar->addWidget(progressBar, 0);
-    progressBar->setGeometry(10, 0, 1217, 25);
-    progressBar->show();
+    progressBar = createProgressBar();
 }
 
 void MainWindow::removeProgressBar()
 {
-    ui->statusbar->removeWidget(progressBar);
-    delete progressBar;
+    releaseProgressBar(progressBar);
     progressBar = nullptr;
 }
 

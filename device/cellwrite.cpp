@@ -34,36 +34,36 @@ void writeOne(int address, int value)
 
 } // namespace
 
-bool Data::writeCell(const QModelIndex &index)
+Data::CellWrite Data::writeCell(const QModelIndex &index)
 {
     const int channel = index.row();
     const int column = index.column();
     if (channel < 0 || channel >= MAX_CHANNELS)
-        return true;
+        return CellWrite::Refused;
     ChannelRecord &r = channelRecords[channel];
     const QString text = index.data(Qt::DisplayRole).toString();
     const CellEdit::Kind kind = CellEdit::kindOf(column);
     switch (kind) {
     case CellEdit::Kind::DisplayOnly:
         r.edited = 1;
-        return true;
+        return CellWrite::Stored;
     case CellEdit::Kind::Text:
         r.edited = 1;
         storeText(channel, column, text);
-        return true;
+        return online() ? CellWrite::Sent : CellWrite::Stored;
     case CellEdit::Kind::List:
         r.edited = 1;
         storeCode(channel, column, codeOfText(*CellEdit::listOf(column), text));
-        return true;
+        return online() ? CellWrite::Sent : CellWrite::Stored;
     default:
         break;
     }
     int raw = 0;
     if (!CellEdit::parseNumber(kind, text, r, raw))
-        return false;
+        return CellWrite::Refused;
     r.edited = 1;
     storeNumber(channel, column, raw);
-    return true;
+    return online() ? CellWrite::Sent : CellWrite::Stored;
 }
 
 bool Data::online() const

@@ -45,9 +45,11 @@ public:
 
     void fillRow(int channel);
     void redrawCell(int channel, int column);
-    // Stores an edited cell in its record and, while connected, in the controller;
-    // false when the text cannot be a value of the field (nothing changed).
-    bool writeCell(const QModelIndex &index);
+    // What became of an edited cell: refused (the text cannot be a value of its
+    // field, nothing changed), stored in its record only, or also sent to the controller.
+    enum class CellWrite { Refused, Stored, Sent };
+    // Stores an edited cell in its record and, while connected, in the controller.
+    CellWrite writeCell(const QModelIndex &index);
 
 private:
     QStandardItemModel *channelModel() const;

@@ -187,8 +187,9 @@ void tst_Startup::malformedIni_neverCrashes_data()
     QTest::newRow("empty") << QByteArray() << 0;
     QTest::newRow("short head") << headWith({{12, 77}}).left(16) << 77;
     QTest::newRow("head only") << headWith({{12, 5}}) << 5;
+    static const char oddLines[] = "a\0b\r\n\xff\xfe\xc3\r\n\0\0\0\n\xe2\x82";
     QTest::newRow("NUL and invalid UTF-8 lines")
-        << headWith({{12, 6}}) + QByteArray("a\0b\r\n\xff\xfe\xc3\r\n\0\0\0\n\xe2\x82", 20) << 6;
+        << headWith({{12, 6}}) + QByteArray(oddLines, sizeof(oddLines) - 1) << 6;
     QTest::newRow("a megabyte of noise") << random << 9;
 }
 
