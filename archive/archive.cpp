@@ -1,5 +1,6 @@
 #include "archive/archive.h"
 
+#include "archive/archivefiles.h"
 #include "archive/archivetext.h"
 #include "archive/drives.h"
 #include "ui_mainwindow.h"
@@ -23,7 +24,6 @@ ArchiveRecord channelArchiveRecords[ARCHIVE_RECORD_CAPACITY];
 namespace {
 
 const char ARCHIVE_MARKER[] = "ORVEK TQ-17 Archive v 01";
-const char EVENTS_FILE[] = "events.arh";
 
 constexpr int COLUMN_COUNT = 8;
 
@@ -57,13 +57,6 @@ using WrittenColumns = std::vector<int>;
 const WrittenColumns EVENT_COLUMNS = {0, 1, 2, 3, 4, 5, 7};
 const WrittenColumns CHANNEL_COLUMNS = {0, 1, 2, 3, 7};
 
-// The tables have no name for unit indexes 8..15 and show them as unit 0.
-QString tableUnitText(const ArchiveRecord &record)
-{
-    const int index = ArchiveText::unitIndex(record);
-    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
-}
-
 QStringList eventTexts(const ArchiveRecord &record)
 {
     using namespace ArchiveText;
@@ -73,14 +66,14 @@ QStringList eventTexts(const ArchiveRecord &record)
             channelText(record),
             eventName(record.code),
             withValue ? valueText(record) : QString(),
-            withValue ? tableUnitText(record) : QString(),
+            withValue ? unitNameOrDefault(record) : QString(),
             auxText(record, 5)};
 }
 
 QStringList channelTexts(const ArchiveRecord &record)
 {
     using namespace ArchiveText;
-    return {dateText(record), timeText(record), valueText(record), tableUnitText(record),
+    return {dateText(record), timeText(record), valueText(record), unitNameOrDefault(record),
             auxText(record, 4)};
 }
 
@@ -166,24 +159,6 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
         header->setSectionResizeMode(column, QHeaderView::Interactive);
         header->resizeSection(column, headers[column].width);
     }
-}
-
-bool openOrReport(QFile &file)
-{
-    if (file.open(QIODevice::ReadOnly))
-        return true;
-    QMessageBox::critical(nullptr, QStringLiteral(" "),
-                          QStringLiteral("Ошибка открытия файла") + file.fileName());
-    return false;
-}
-
-// Reads at most one buffer's worth; a trailing fragment of a record is dropped.
-int readRecords(QFile &file, ArchiveRecord *buffer)
-{
-    constexpr qint64 RECORD_SIZE = sizeof(ArchiveRecord);
-    const qint64 bytes =
-        file.read(reinterpret_cast<char *>(buffer), RECORD_SIZE * ARCHIVE_RECORD_CAPACITY);
-    return bytes > 0 ? int(bytes / RECORD_SIZE) : 0;
 }
 
 // Day difference from a row's date to the target; a row that is not a date lies on the target day.
@@ -319,17 +294,19 @@ void Archive::loadFromFolder()
 {
     const int channel = ui->cbArcChannel->currentIndex();
     const QString folder = folderPath();
-    QFile events(folder + QLatin1String(EVENTS_FILE));
-    if (!openOrReport(events))
+    QFile events(ArchiveFiles::eventsFile(folder));
+    if (!ArchiveFiles::openOrReport(events))
         return;
-    QFile channelFile(folder + QString::asprintf("chan%02d.arh", channel));
-    if (channel > 0 && !openOrReport(channelFile))
+    QFile channelFile(ArchiveFiles::channelFile(folder, channel));
+    if (channel > 0 && !ArchiveFiles::openOrReport(channelFile))
         return;
 
     std::memset(eventRecords, 0, sizeof eventRecords);
     std::memset(channelArchiveRecords, 0, sizeof channelArchiveRecords);
-    eventRecCount = readRecords(events, eventRecords);
-    channelRecCount = channel > 0 ? readRecords(channelFile, channelArchiveRecords) : 0;
+    eventRecCount = ArchiveFiles::readRecords(events, eventRecords, ARCHIVE_RECORD_CAPACITY);
+    channelRecCount = channel > 0 ? ArchiveFiles::readRecords(channelFile, channelArchiveRecords,
+                                                              ARCHIVE_RECORD_CAPACITY)
+                                  : 0;
     fillEvents(channel);
     if (channel > 0)
         fillChannel();

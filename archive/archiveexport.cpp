@@ -1,6 +1,7 @@
 #include "archive/archive.h"
 
 #include "app/messages.h"
+#include "archive/archivefiles.h"
 #include "archive/archivetext.h"
 #include "archive/xlsxexportfile.h"
 
@@ -12,7 +13,6 @@
 
 namespace {
 
-const char EVENTS_FILE[] = "events.arh";
 const QString EVENTS_SHEET = QStringLiteral("События");
 constexpr int EVENT_NAME_COLUMN = 4;
 constexpr double EVENT_NAME_WIDTH = 15.0;
@@ -24,25 +24,14 @@ constexpr int PROGRESS_DONE = 100;
 int readArchiveFile(const QString &name, ArchiveRecord *buffer)
 {
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showCritical(QStringLiteral("Ошибка открытия файла") + name);
+    if (!ArchiveFiles::openOrReport(file))
         return -1;
-    }
-    const qint64 bytes = file.read(reinterpret_cast<char *>(buffer),
-                                   qint64(sizeof(ArchiveRecord)) * ARCHIVE_RECORD_CAPACITY);
-    return bytes > 0 ? int(bytes / qint64(sizeof(ArchiveRecord))) : 0;
+    return ArchiveFiles::readRecords(file, buffer, ARCHIVE_RECORD_CAPACITY);
 }
 
 void writeEmptySlotRow(int row)
 {
     xlsxExportFile.writeRow(row, {QString::fromLatin1(ArchiveText::EMPTY_SLOT)});
-}
-
-// The events sheet has no name for unit indexes 8..15 and shows them as unit 0.
-QString eventUnitText(const ArchiveRecord &record)
-{
-    const int index = ArchiveText::unitIndex(record);
-    return ArchiveText::unitName(index < ArchiveText::UNIT_NAME_COUNT ? index : 0);
 }
 
 void writeEventSheetRow(const ArchiveRecord &record, int row)
@@ -56,7 +45,7 @@ void writeEventSheetRow(const ArchiveRecord &record, int row)
     xlsxExportFile.writeRow(row, {dateText(record), timeText(record), channelText(record),
                                   eventName(record.code),
                                   withValue ? QVariant(value(record)) : QVariant(QString()),
-                                  withValue ? eventUnitText(record) : QString(), QString(),
+                                  withValue ? unitNameOrDefault(record) : QString(), QString(),
                                   QString()});
 }
 
@@ -84,7 +73,7 @@ void writeEventSheet(int recordCount)
 // False, after saying so, when the channel's file cannot be opened.
 bool writeChannelSheet(const QString &folder, int channel)
 {
-    const int recordCount = readArchiveFile(folder + QString::asprintf("chan%02d.arh", channel),
+    const int recordCount = readArchiveFile(ArchiveFiles::channelFile(folder, channel),
                                             channelArchiveRecords);
     if (recordCount < 0)
         return false;
@@ -115,7 +104,7 @@ void reportNotWritten(const QString &target)
 void Archive::exportToXlsx(QProgressBar *bar)
 {
     const QString folder = folderPath();
-    const int eventCount = readArchiveFile(folder + QLatin1String(EVENTS_FILE), eventRecords);
+    const int eventCount = readArchiveFile(ArchiveFiles::eventsFile(folder), eventRecords);
     if (eventCount < 0)
         return;
     const QString target = chooseTarget();

@@ -2,9 +2,10 @@
 
 #include "device/texttables.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QStringList>
 #include <cmath>
+#include <cstdio>
 
 namespace ArchiveText {
 
@@ -20,10 +21,17 @@ const QStringList EVENT_NAMES = {
 
 constexpr unsigned VALUE_CODES_MASK = 0x240E;
 
-// Archive times are broken down as universal time whatever the PC's time zone.
-QDateTime brokenDown(const ArchiveRecord &record)
+// Archive times are broken down as universal time whatever the PC's time zone:
+// whole days since 1970-01-01 and the seconds of the day.
+constexpr uint32_t SECONDS_PER_DAY = 86400;
+constexpr qint64 JULIAN_DAY_OF_1970_01_01 = 2440588;
+
+// Exports format these texts for every row, so they are built without QDateTime.
+QString latin1Text(const char *format, int a, int b, int c)
 {
-    return QDateTime::fromSecsSinceEpoch(record.time, Qt::UTC);
+    char text[40]; // room for three ints of any value
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return QString::fromLatin1(text);
 }
 
 } // namespace
@@ -33,14 +41,14 @@ int decimals(const ArchiveRecord &record) { return record.scale >> 4; }
 
 QString dateText(const ArchiveRecord &record)
 {
-    const QDate date = brokenDown(record).date();
-    return QString::asprintf("%02d.%02d.%02d", date.day(), date.month(), date.year() - 2000);
+    const QDate date = QDate::fromJulianDay(JULIAN_DAY_OF_1970_01_01 + record.time / SECONDS_PER_DAY);
+    return latin1Text("%02d.%02d.%02d", date.day(), date.month(), date.year() - 2000);
 }
 
 QString timeText(const ArchiveRecord &record)
 {
-    const QTime time = brokenDown(record).time();
-    return QString::asprintf("%02d:%02d:%02d", time.hour(), time.minute(), time.second());
+    const int second = int(record.time % SECONDS_PER_DAY);
+    return latin1Text("%02d:%02d:%02d", second / 3600, second / 60 % 60, second % 60);
 }
 
 QString channelText(const ArchiveRecord &record)
@@ -75,6 +83,12 @@ QString unitName(int index)
     if (index >= 0 && index < UNIT_NAME_COUNT)
         return UNIT_TEXTS.at(index);
     return QString();
+}
+
+QString unitNameOrDefault(const ArchiveRecord &record)
+{
+    const int index = unitIndex(record);
+    return unitName(index < UNIT_NAME_COUNT ? index : 0);
 }
 
 QString auxText(const ArchiveRecord &record, int digits)

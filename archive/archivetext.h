@@ -27,6 +27,8 @@ double value(const ArchiveRecord &record);
 QString valueText(const ArchiveRecord &record);
 // Unit name of an index 0..7; other indexes have no name (empty string).
 QString unitName(int index);
+// The record's unit name, where an index without a name shows unit 0.
+QString unitNameOrDefault(const ArchiveRecord &record);
 QString auxText(const ArchiveRecord &record, int digits);
 
 } // namespace ArchiveText

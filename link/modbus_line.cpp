@@ -1,5 +1,7 @@
 #include "link/modbus_line.h"
 
+#include "link/serial_port.h"
+
 #include <QElapsedTimer>
 
 namespace {
@@ -16,12 +18,7 @@ constexpr int REPLY_TIME_CAP_MS = modbus_line::RX_SIZE * 10 * 1000 / 1200;
 bool modbus_line::openPort() {
     if (isOpen)
         closePort();
-    port.setPortName(portName);
-    port.setBaudRate(baudRate, QSerialPort::AllDirections);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setParity(QSerialPort::NoParity);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-    isOpen = port.open(QIODevice::ReadWrite);
+    isOpen = openSerialPort(port, portName, baudRate);
     linkError = !isOpen;
     if (isOpen)
         connectPort();

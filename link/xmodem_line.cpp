@@ -1,5 +1,7 @@
 #include "link/xmodem_line.h"
 
+#include "link/serial_port.h"
+
 xmodem_line xmLine;
 
 namespace {
@@ -15,12 +17,7 @@ constexpr int DATA_OFFSET = 3;
 bool xmodem_line::openPort() {
     if (isOpen)
         closePort();
-    port.setPortName(portName);
-    port.setBaudRate(BAUD_RATE, QSerialPort::AllDirections);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setParity(QSerialPort::NoParity);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-    isOpen = port.open(QIODevice::ReadWrite);
+    isOpen = openSerialPort(port, portName, BAUD_RATE);
     linkError = !isOpen;
     if (isOpen)
         connect(&port, &QSerialPort::errorOccurred, this, &xmodem_line::handleError);

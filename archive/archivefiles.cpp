@@ -1,0 +1,34 @@
+#include "archive/archivefiles.h"
+
+#include "app/messages.h"
+
+#include <QFile>
+
+namespace ArchiveFiles {
+
+QString eventsFile(const QString &folder)
+{
+    return folder + QStringLiteral("events.arh");
+}
+
+QString channelFile(const QString &folder, int channel)
+{
+    return folder + QString::asprintf("chan%02d.arh", channel);
+}
+
+bool openOrReport(QFile &file)
+{
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    showCritical(QStringLiteral("Ошибка открытия файла") + file.fileName());
+    return false;
+}
+
+int readRecords(QFile &file, ArchiveRecord *buffer, int capacity)
+{
+    constexpr qint64 RECORD_SIZE = sizeof(ArchiveRecord);
+    const qint64 bytes = file.read(reinterpret_cast<char *>(buffer), RECORD_SIZE * capacity);
+    return bytes > 0 ? int(bytes / RECORD_SIZE) : 0;
+}
+
+} // namespace ArchiveFiles

@@ -1,0 +1,24 @@
+#ifndef ARCHIVEFILES_H
+#define ARCHIVEFILES_H
+
+#include "archive/archiverecord.h"
+
+#include <QString>
+
+class QFile;
+
+// The files of an archive folder, shared by the tables and the export.
+namespace ArchiveFiles {
+
+QString eventsFile(const QString &folder);
+QString channelFile(const QString &folder, int channel);
+
+// Opens an archive file for reading; when it cannot be opened, says so in the
+// tool's critical box with the file's name.
+bool openOrReport(QFile &file);
+// Reads at most capacity records; a trailing fragment of a record is dropped.
+int readRecords(QFile &file, ArchiveRecord *buffer, int capacity);
+
+} // namespace ArchiveFiles
+
+#endif
