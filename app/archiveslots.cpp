@@ -8,10 +8,22 @@
 #include <QProgressBar>
 #include <cstring>
 
-void MainWindow::on_pbArcImport_clicked() { archive.loadFromFolder(); }
-void MainWindow::on_pbArcScanDisks_clicked() { archive.scanDisks(); }
-void MainWindow::on_pbArcScanDirs_clicked() { archive.scanDirs(); }
-void MainWindow::on_pbFindEvent_clicked() { archive.findByDateTime(); }
+void MainWindow::on_pbArcImport_clicked()
+{
+    archive.loadFromFolder();
+}
+void MainWindow::on_pbArcScanDisks_clicked()
+{
+    archive.scanDisks();
+}
+void MainWindow::on_pbArcScanDirs_clicked()
+{
+    archive.scanDirs();
+}
+void MainWindow::on_pbFindEvent_clicked()
+{
+    archive.findByDateTime();
+}
 
 // The export keeps a bar of its own: its dialogs run event loops in which a
 // tick may show and remove the bar of a pending read, write or download.

@@ -162,7 +162,6 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
         // A failed single-cell write is a link failure like any other.
         checkLink();
         break;
-    case Data::CellWrite::Stored:
-        break;
+    case Data::CellWrite::Stored: break;
     }
 }

@@ -51,13 +51,13 @@ bool MainWindow::checkLink()
 void MainWindow::setConnectedState(bool connected)
 {
     const QList<QWidget *> settings = {ui->cTypeDev, ui->cComPort, ui->cComBaudrate,
-                                       ui->sbMB_Adr,  ui->Scan,     ui->Start};
+                                       ui->sbMB_Adr, ui->Scan,     ui->Start};
     for (QWidget *widget : settings)
         widget->setEnabled(!connected);
     const QList<QWidget *> requests = {
-        ui->Stop,         ui->sbBeginChan, ui->sbEndChan,    ui->btRead,       ui->btWrite,
-        ui->btSave,       ui->sbwriteChan, ui->btWriteChan,  ui->SerialNumSet, ui->SerialNumDev,
-        ui->HW_Ver,       ui->HW_VerSet,   ui->dateSet,      ui->timeSet,      ui->DirectMode,
+        ui->Stop,         ui->sbBeginChan,   ui->sbEndChan,    ui->btRead,       ui->btWrite,
+        ui->btSave,       ui->sbwriteChan,   ui->btWriteChan,  ui->SerialNumSet, ui->SerialNumDev,
+        ui->HW_Ver,       ui->HW_VerSet,     ui->dateSet,      ui->timeSet,      ui->DirectMode,
         ui->DateTimeRead, ui->DateTimeWrite, ui->DateTimeSync, ui->pbArcLoad};
     for (QWidget *widget : requests)
         widget->setEnabled(connected);

@@ -12,7 +12,8 @@
 namespace {
 
 const QStringList DEVICE_TYPES = {"TQ-17 32K", "TQ-17 64K"};
-const QStringList BAUD_RATES = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+const QStringList BAUD_RATES = {"1200",  "2400",  "4800",  "9600",
+                                "19200", "38400", "57600", "115200"};
 
 QString selectorText(const char *header)
 {

@@ -90,8 +90,8 @@ bool MainWindow::serveDateTimeWrite()
 {
     data.reqDateTimeWrite = 0;
     const QTime time = ui->timeSet->time();
-    const QDateTime wallClock(ui->dateSet->date(),
-                              QTime(time.hour(), time.minute(), time.second()), Qt::UTC);
+    const QDateTime wallClock(ui->dateSet->date(), QTime(time.hour(), time.minute(), time.second()),
+                              Qt::UTC);
     const quint32 seconds = static_cast<quint32>(wallClock.toSecsSinceEpoch());
     const uint16_t words[2] = {swap16(seconds & 0xFFFF), swap16(seconds >> 16)};
     mbLine.writeMultiple(REG_CLOCK, 2, words);
@@ -219,10 +219,22 @@ void MainWindow::removeProgressBar()
     progressBar = nullptr;
 }
 
-void MainWindow::on_SerialNumSet_clicked() { data.reqSerialNumSet = 1; }
-void MainWindow::on_HW_VerSet_clicked() { data.reqHwVerSet = 1; }
-void MainWindow::on_DateTimeRead_clicked() { data.reqDateTimeRead = 1; }
-void MainWindow::on_DateTimeWrite_clicked() { data.reqDateTimeWrite = 1; }
+void MainWindow::on_SerialNumSet_clicked()
+{
+    data.reqSerialNumSet = 1;
+}
+void MainWindow::on_HW_VerSet_clicked()
+{
+    data.reqHwVerSet = 1;
+}
+void MainWindow::on_DateTimeRead_clicked()
+{
+    data.reqDateTimeRead = 1;
+}
+void MainWindow::on_DateTimeWrite_clicked()
+{
+    data.reqDateTimeWrite = 1;
+}
 
 void MainWindow::on_DateTimeSync_clicked()
 {
@@ -246,7 +258,19 @@ void MainWindow::on_btWrite_clicked()
     data.reqWrite = 1;
 }
 
-void MainWindow::on_btSave_clicked() { data.reqSave = 1; }
-void MainWindow::on_btWriteChan_clicked() { data.reqWriteChan = 1; }
-void MainWindow::on_DirectMode_clicked() { data.reqDirectMode = 1; }
-void MainWindow::on_pbArcLoad_clicked() { data.reqArcLoad = 1; }
+void MainWindow::on_btSave_clicked()
+{
+    data.reqSave = 1;
+}
+void MainWindow::on_btWriteChan_clicked()
+{
+    data.reqWriteChan = 1;
+}
+void MainWindow::on_DirectMode_clicked()
+{
+    data.reqDirectMode = 1;
+}
+void MainWindow::on_pbArcLoad_clicked()
+{
+    data.reqArcLoad = 1;
+}

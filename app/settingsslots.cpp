@@ -17,8 +17,7 @@ void MainWindow::on_btExport_clicked()
         return;
     settingsDir = QFileInfo(fileName).path();
     switch (SettingsFile::save(fileName)) {
-    case SettingsFile::Result::Ok:
-        break;
+    case SettingsFile::Result::Ok: break;
     case SettingsFile::Result::OpenFailed:
         showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
         break;

@@ -42,11 +42,10 @@ void writeEventSheetRow(const ArchiveRecord &record, int row)
         return;
     }
     const bool withValue = carriesValue(record.code);
-    xlsxExportFile.writeRow(row, {dateText(record), timeText(record), channelText(record),
-                                  eventName(record.code),
-                                  withValue ? QVariant(value(record)) : QVariant(QString()),
-                                  withValue ? unitNameOrDefault(record) : QString(), QString(),
-                                  QString()});
+    xlsxExportFile.writeRow(
+        row, {dateText(record), timeText(record), channelText(record), eventName(record.code),
+              withValue ? QVariant(value(record)) : QVariant(QString()),
+              withValue ? unitNameOrDefault(record) : QString(), QString(), QString()});
 }
 
 void writeChannelSheetRow(const ArchiveRecord &record, int row)
@@ -73,8 +72,8 @@ void writeEventSheet(int recordCount)
 // False, after saying so, when the channel's file cannot be opened.
 bool writeChannelSheet(const QString &folder, int channel)
 {
-    const int recordCount = readArchiveFile(ArchiveFiles::channelFile(folder, channel),
-                                            channelArchiveRecords);
+    const int recordCount =
+        readArchiveFile(ArchiveFiles::channelFile(folder, channel), channelArchiveRecords);
     if (recordCount < 0)
         return false;
     xlsxExportFile.addSheet(QString::asprintf("К.%02d", channel));

@@ -14,8 +14,8 @@ const char EMPTY_SLOT[] = "---";
 namespace {
 
 const QStringList EVENT_NAMES = {
-    "НЕТ СОБЫТИЙ",  "ПОРОГ 1",      "ПОРОГ 2",   "ПОРОГ 3",        "ИНЦИАЛИЗАЦИЯ",
-    "СЕРВИС",       "АВАРИЯ",       "ПРИБОР ВКЛ.", "ПЕТЛЯ: ОБРЫВ", "НЕТ СВЯЗИ",
+    "НЕТ СОБЫТИЙ",    "ПОРОГ 1",      "ПОРОГ 2",      "ПОРОГ 3",      "ИНЦИАЛИЗАЦИЯ",
+    "СЕРВИС",         "АВАРИЯ",       "ПРИБОР ВКЛ.",  "ПЕТЛЯ: ОБРЫВ", "НЕТ СВЯЗИ",
     "КОНЦ.ПРЕВЫШЕНА", "УСТ. ВРЕМЕНИ", "ПРИБОР ОТКЛ.", "ДЕЛЬТА",
 };
 
@@ -36,12 +36,19 @@ QString latin1Text(const char *format, int a, int b, int c)
 
 } // namespace
 
-int unitIndex(const ArchiveRecord &record) { return record.scale & 0x0F; }
-int decimals(const ArchiveRecord &record) { return record.scale >> 4; }
+int unitIndex(const ArchiveRecord &record)
+{
+    return record.scale & 0x0F;
+}
+int decimals(const ArchiveRecord &record)
+{
+    return record.scale >> 4;
+}
 
 QString dateText(const ArchiveRecord &record)
 {
-    const QDate date = QDate::fromJulianDay(JULIAN_DAY_OF_1970_01_01 + record.time / SECONDS_PER_DAY);
+    const QDate date =
+        QDate::fromJulianDay(JULIAN_DAY_OF_1970_01_01 + record.time / SECONDS_PER_DAY);
     return latin1Text("%02d.%02d.%02d", date.day(), date.month(), date.year() - 2000);
 }
 

@@ -13,7 +13,10 @@ constexpr int NAMED_EVENT_CODES = 14;
 constexpr int UNIT_NAME_COUNT = 8;
 extern const char EMPTY_SLOT[]; // "---"
 
-inline bool isValid(const ArchiveRecord &record) { return record.marker == VALID_MARKER; }
+inline bool isValid(const ArchiveRecord &record)
+{
+    return record.marker == VALID_MARKER;
+}
 int unitIndex(const ArchiveRecord &record);
 int decimals(const ArchiveRecord &record);
 

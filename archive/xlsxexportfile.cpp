@@ -44,7 +44,10 @@ bool scratchWritten(lxw_worksheet *sheet)
 
 XlsxExportFile::XlsxExportFile() = default;
 
-XlsxExportFile::~XlsxExportFile() { discardDocument(); }
+XlsxExportFile::~XlsxExportFile()
+{
+    discardDocument();
+}
 
 bool XlsxExportFile::createDocument(const QString &firstSheet)
 {

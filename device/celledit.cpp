@@ -111,8 +111,7 @@ bool parseNumber(Kind kind, const QString &text, const ChannelRecord &record, in
     if (!ok || value < 0.0f)
         return false;
     switch (kind) {
-    case Kind::Current:
-        return valueFromFloat(double(value * 1000.0f) + 0.5, REGISTER_MAX, raw);
+    case Kind::Current: return valueFromFloat(double(value * 1000.0f) + 0.5, REGISTER_MAX, raw);
     case Kind::ScaledTruncated:
         return valueFromFloat(double(value) * ChannelFormat::scaleFactor(record), REGISTER_MAX,
                               raw);

@@ -44,9 +44,7 @@ Data::CellWrite Data::writeCell(const QModelIndex &index)
     const QString text = index.data(Qt::DisplayRole).toString();
     const CellEdit::Kind kind = CellEdit::kindOf(column);
     switch (kind) {
-    case CellEdit::Kind::DisplayOnly:
-        r.edited = 1;
-        return CellWrite::Stored;
+    case CellEdit::Kind::DisplayOnly: r.edited = 1; return CellWrite::Stored;
     case CellEdit::Kind::Text:
         r.edited = 1;
         storeText(channel, column, text);
@@ -55,8 +53,7 @@ Data::CellWrite Data::writeCell(const QModelIndex &index)
         r.edited = 1;
         storeCode(channel, column, codeOfText(*CellEdit::listOf(column), text));
         return online() ? CellWrite::Sent : CellWrite::Stored;
-    default:
-        break;
+    default: break;
     }
     int raw = 0;
     if (!CellEdit::parseNumber(kind, text, r, raw))

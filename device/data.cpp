@@ -120,10 +120,10 @@ void Data::writeChannel(int channel)
     RegisterIo::textToWords(r.tag, word + CH_TAG);
     RegisterIo::textToWords(r.gasName, word + CH_GAS_NAME);
     const int moduleField = r.moduleType ? (r.moduleType - 1) & 15 : 0;
-    word[CH_CONFIG] = quint16((word[CH_CONFIG] & ~(CONFIG_UNIT_MASK | CONFIG_DECIMALS_MASK |
-                                                   CONFIG_MODULE_MASK)) |
-                              (r.unit & 15) | (r.decimals & 3) << CONFIG_DECIMALS_SHIFT |
-                              moduleField << CONFIG_MODULE_SHIFT);
+    word[CH_CONFIG] = quint16(
+        (word[CH_CONFIG] & ~(CONFIG_UNIT_MASK | CONFIG_DECIMALS_MASK | CONFIG_MODULE_MASK)) |
+        (r.unit & 15) | (r.decimals & 3) << CONFIG_DECIMALS_SHIFT |
+        moduleField << CONFIG_MODULE_SHIFT);
     word[CH_RANGE_MIN] = quint16(r.rangeMin);
     word[CH_RANGE_MAX] = quint16(r.rangeMax);
     word[CH_THRESHOLD1] = RegisterIo::thresholdWord(r.thr1Type, r.thr1);

@@ -46,7 +46,10 @@ constexpr int CHANNEL_COUNTS[2] = {32, 64};
 
 // Every channel owns a block of 50 holding registers.
 constexpr int CHANNEL_BLOCK_SIZE = 50;
-constexpr int channelBlock(int channel) { return CHANNEL_BLOCK_SIZE * (channel + 1); }
+constexpr int channelBlock(int channel)
+{
+    return CHANNEL_BLOCK_SIZE * (channel + 1);
+}
 
 enum ChannelRegister {
     CH_SERIAL_HIGH = 1,

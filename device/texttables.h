@@ -13,7 +13,13 @@ extern const QStringList DISCRETE_TEXTS;
 extern const QStringList THRESHOLD_TYPE_TEXTS;
 extern const QStringList ARCHIVE_MODE_TEXTS;
 
-enum ModuleType { MODULE_NONE = 0, MODULE_INTERNAL = 1, MODULE_LDM = 2, MODULE_QDM = 3, MODULE_DORNA = 4 };
+enum ModuleType {
+    MODULE_NONE = 0,
+    MODULE_INTERNAL = 1,
+    MODULE_LDM = 2,
+    MODULE_QDM = 3,
+    MODULE_DORNA = 4
+};
 
 // Code of a text: the first exact, case-sensitive match; 0 when none matches.
 int codeOfText(const QStringList &table, const QString &text);

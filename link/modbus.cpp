@@ -12,19 +12,23 @@ constexpr int LAST_REGISTER = (modbus_line::RX_SIZE - 5) / 2;
 
 } // namespace
 
-uint16_t swap16(uint16_t value) {
+uint16_t swap16(uint16_t value)
+{
     return static_cast<uint16_t>((value << 8) | (value >> 8));
 }
 
-bool modbus::readHolding(int start, unsigned n) {
+bool modbus::readHolding(int start, unsigned n)
+{
     return readRequest(READ_HOLDING, start, n);
 }
 
-bool modbus::readInput(int start, unsigned n) {
+bool modbus::readInput(int start, unsigned n)
+{
     return readRequest(READ_INPUT, start, n);
 }
 
-bool modbus::writeMultiple(int start, unsigned n, const uint16_t *words) {
+bool modbus::writeMultiple(int start, unsigned n, const uint16_t *words)
+{
     if (n == 0 || n > MAX_WRITE)
         return refuse();
     putHeader(WRITE_MULTIPLE, start, n);
@@ -36,18 +40,21 @@ bool modbus::writeMultiple(int start, unsigned n, const uint16_t *words) {
     return finishFrame(HEADER_SIZE + 1 + 2 * static_cast<int>(n));
 }
 
-int modbus::getReg(int i) const {
+int modbus::getReg(int i) const
+{
     // Indexes past the buffer read as the zero fill behind a short reply would.
     if (i < 0 || i > LAST_REGISTER)
         return 0;
     return (rxBuf[3 + 2 * i] << 8) | rxBuf[4 + 2 * i];
 }
 
-uint8_t modbus::replyFunction() const {
+uint8_t modbus::replyFunction() const
+{
     return rxBuf[1];
 }
 
-bool modbus::readRequest(uint8_t function, int start, unsigned n) {
+bool modbus::readRequest(uint8_t function, int start, unsigned n)
+{
     if (n == 0 || n > MAX_READ)
         return refuse();
     putHeader(function, start, n);
@@ -55,7 +62,8 @@ bool modbus::readRequest(uint8_t function, int start, unsigned n) {
     return finishFrame(HEADER_SIZE);
 }
 
-void modbus::putHeader(uint8_t function, int start, unsigned n) {
+void modbus::putHeader(uint8_t function, int start, unsigned n)
+{
     txBuf[0] = mbAddr;
     txBuf[1] = function;
     txBuf[2] = static_cast<uint8_t>((start >> 8) & 0xFF);
@@ -64,7 +72,8 @@ void modbus::putHeader(uint8_t function, int start, unsigned n) {
     txBuf[5] = static_cast<uint8_t>(n);
 }
 
-bool modbus::finishFrame(int dataLength) {
+bool modbus::finishFrame(int dataLength)
+{
     const uint16_t crc = crc16(txBuf, dataLength);
     txBuf[dataLength] = static_cast<uint8_t>(crc & 0xFF);
     txBuf[dataLength + 1] = static_cast<uint8_t>(crc >> 8);
@@ -73,7 +82,8 @@ bool modbus::finishFrame(int dataLength) {
 }
 
 // Quantities outside what Modbus allows never reach the wire.
-bool modbus::refuse() {
+bool modbus::refuse()
+{
     rxLen = 0;
     linkError = true;
     return false;

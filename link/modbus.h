@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Modbus RTU master: request frames for functions 03, 04 and 16 and the registers of the reply.
-class modbus : public modbus_line {
+class modbus : public modbus_line
+{
     Q_OBJECT
 
 public:

@@ -15,7 +15,8 @@ constexpr int REPLY_TIME_CAP_MS = modbus_line::RX_SIZE * 10 * 1000 / 1200;
 
 } // namespace
 
-bool modbus_line::openPort() {
+bool modbus_line::openPort()
+{
     if (isOpen)
         closePort();
     isOpen = openSerialPort(port, portName, baudRate);
@@ -25,7 +26,8 @@ bool modbus_line::openPort() {
     return isOpen;
 }
 
-void modbus_line::closePort() {
+void modbus_line::closePort()
+{
     if (isOpen) {
         port.close();
         isOpen = false;
@@ -33,7 +35,8 @@ void modbus_line::closePort() {
     disconnectPort();
 }
 
-bool modbus_line::sendPkt() {
+bool modbus_line::sendPkt()
+{
     rxLen = 0;
     if (!isOpen)
         return false;
@@ -42,7 +45,8 @@ bool modbus_line::sendPkt() {
     return true;
 }
 
-bool modbus_line::waitPkt() {
+bool modbus_line::waitPkt()
+{
     // QSerialPort emits readyRead from inside its own waits; read() must not take the reply.
     disconnect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
     rx_buffer::clearForRequest(rxAccum, rxBuf);
@@ -53,7 +57,8 @@ bool modbus_line::waitPkt() {
     return acceptReply(rxAccum);
 }
 
-void modbus_line::collectReply() {
+void modbus_line::collectReply()
+{
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
     port.waitForReadyRead(FIRST_BYTE_TIMEOUT_MS);
     rxAccum = port.readAll();
@@ -64,7 +69,8 @@ void modbus_line::collectReply() {
         rxAccum += port.readAll();
 }
 
-bool modbus_line::acceptReply(const QByteArray &bytes) {
+bool modbus_line::acceptReply(const QByteArray &bytes)
+{
     rxLen = rx_buffer::store(rxBuf, bytes, RX_SIZE);
     if (rxLen == 0 || bytes.size() > RX_SIZE) {
         linkError = true;
@@ -73,7 +79,8 @@ bool modbus_line::acceptReply(const QByteArray &bytes) {
     return checkPkt();
 }
 
-bool modbus_line::checkPkt() {
+bool modbus_line::checkPkt()
+{
     const int n = rxLen;
     bool ok = n >= 3 && n <= RX_SIZE;
     if (ok) {
@@ -84,7 +91,8 @@ bool modbus_line::checkPkt() {
     return ok;
 }
 
-uint16_t modbus_line::crc16(const uint8_t *data, int length) {
+uint16_t modbus_line::crc16(const uint8_t *data, int length)
+{
     uint16_t crc = 0xFFFF;
     for (int i = 0; i < length; ++i) {
         crc ^= data[i];
@@ -94,7 +102,8 @@ uint16_t modbus_line::crc16(const uint8_t *data, int length) {
     return crc;
 }
 
-void modbus_line::read() {
+void modbus_line::read()
+{
     rxAccum += port.readAll();
     if (port.error() != QSerialPort::NoError)
         port.clearError();
@@ -104,16 +113,19 @@ void modbus_line::read() {
         emit receivePkt();
 }
 
-void modbus_line::handleError(QSerialPort::SerialPortError error) {
+void modbus_line::handleError(QSerialPort::SerialPortError error)
+{
     Q_UNUSED(error)
 }
 
-void modbus_line::connectPort() {
+void modbus_line::connectPort()
+{
     connect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
     connect(&port, &QSerialPort::errorOccurred, this, &modbus_line::handleError);
 }
 
-void modbus_line::disconnectPort() {
+void modbus_line::disconnectPort()
+{
     disconnect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
     disconnect(&port, &QSerialPort::errorOccurred, this, &modbus_line::handleError);
 }

@@ -9,7 +9,8 @@
 #include <cstdint>
 
 // Serial line of the Modbus RTU master: one request frame out, one reply frame in.
-class modbus_line : public QObject {
+class modbus_line : public QObject
+{
     Q_OBJECT
 
 public:

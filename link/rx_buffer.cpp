@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-void rx_buffer::clearForRequest(QByteArray &accum, Bytes &buf) {
+void rx_buffer::clearForRequest(QByteArray &accum, Bytes &buf)
+{
     accum.clear();
     std::memset(buf, 0, HEAD_SIZE);
 }
 
-int rx_buffer::store(Bytes &buf, const QByteArray &bytes, int limit) {
+int rx_buffer::store(Bytes &buf, const QByteArray &bytes, int limit)
+{
     const int count = std::min({bytes.size(), limit, SIZE});
     std::memset(buf, 0, SIZE);
     if (count > 0)

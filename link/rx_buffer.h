@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Receive-buffer handling shared by the Modbus and the XMODEM line.
-class rx_buffer {
+class rx_buffer
+{
 public:
     static constexpr int SIZE = 1034;
     using Bytes = uint8_t[SIZE];

@@ -1,6 +1,7 @@
 #include "link/serial_port.h"
 
-bool openSerialPort(QSerialPort &port, const QString &name, qint32 baudRate) {
+bool openSerialPort(QSerialPort &port, const QString &name, qint32 baudRate)
+{
     port.setPortName(name);
     port.setBaudRate(baudRate, QSerialPort::AllDirections);
     port.setStopBits(QSerialPort::OneStop);

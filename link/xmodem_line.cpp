@@ -14,7 +14,8 @@ constexpr int DATA_OFFSET = 3;
 
 } // namespace
 
-bool xmodem_line::openPort() {
+bool xmodem_line::openPort()
+{
     if (isOpen)
         closePort();
     isOpen = openSerialPort(port, portName, BAUD_RATE);
@@ -24,7 +25,8 @@ bool xmodem_line::openPort() {
     return isOpen;
 }
 
-void xmodem_line::closePort() {
+void xmodem_line::closePort()
+{
     if (isOpen) {
         port.close();
         isOpen = false;
@@ -32,7 +34,8 @@ void xmodem_line::closePort() {
     disconnect(&port, &QSerialPort::errorOccurred, this, &xmodem_line::handleError);
 }
 
-int xmodem_line::transfer(uint8_t control, int expected) {
+int xmodem_line::transfer(uint8_t control, int expected)
+{
     txBuf[0] = control;
     txLen = 1;
     sendPkt();
@@ -44,7 +47,8 @@ int xmodem_line::transfer(uint8_t control, int expected) {
     return -1;
 }
 
-bool xmodem_line::sendPkt() {
+bool xmodem_line::sendPkt()
+{
     rxLen = 0;
     if (!isOpen)
         return false;
@@ -53,14 +57,16 @@ bool xmodem_line::sendPkt() {
     return true;
 }
 
-bool xmodem_line::waitPkt() {
+bool xmodem_line::waitPkt()
+{
     rx_buffer::clearForRequest(rxAccum, rxBuf);
     if (isOpen)
         collectReply();
     return acceptBlock(rxAccum);
 }
 
-void xmodem_line::collectReply() {
+void xmodem_line::collectReply()
+{
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
     if (rxExpected != 0)
         port.waitForReadyRead(FIRST_BYTE_TIMEOUT_MS);
@@ -73,7 +79,8 @@ void xmodem_line::collectReply() {
     }
 }
 
-bool xmodem_line::acceptBlock(const QByteArray &bytes) {
+bool xmodem_line::acceptBlock(const QByteArray &bytes)
+{
     rxLen = rx_buffer::store(rxBuf, bytes, BLOCK_SIZE);
     bool ok;
     if (rxExpected == 0)
@@ -84,7 +91,8 @@ bool xmodem_line::acceptBlock(const QByteArray &bytes) {
     return ok;
 }
 
-bool xmodem_line::checkBlock() {
+bool xmodem_line::checkBlock()
+{
     const int n = rxLen;
     bool ok = n >= DATA_OFFSET + 2 && n <= rx_buffer::SIZE;
     if (ok) {
@@ -95,7 +103,8 @@ bool xmodem_line::checkBlock() {
     return ok;
 }
 
-uint16_t xmodem_line::crc16Xmodem(const uint8_t *data, int length) {
+uint16_t xmodem_line::crc16Xmodem(const uint8_t *data, int length)
+{
     uint16_t crc = 0;
     for (int i = 0; i < length; ++i) {
         crc ^= static_cast<uint16_t>(data[i] << 8);
@@ -106,6 +115,7 @@ uint16_t xmodem_line::crc16Xmodem(const uint8_t *data, int length) {
     return crc;
 }
 
-void xmodem_line::handleError(QSerialPort::SerialPortError error) {
+void xmodem_line::handleError(QSerialPort::SerialPortError error)
+{
     Q_UNUSED(error)
 }

@@ -9,7 +9,8 @@
 #include <cstdint>
 
 // Receiving side of XMODEM-1K on the port the Modbus line hands over for an archive download.
-class xmodem_line : public QObject {
+class xmodem_line : public QObject
+{
     Q_OBJECT
 
 public:

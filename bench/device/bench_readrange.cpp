@@ -23,8 +23,8 @@ double readRangeFloor()
 {
     const int readRequest = 8;
     double floor = 4 * transactionFloor(readRequest, 2 * CHANNELS + 5); // live values
-    floor += transactionFloor(readRequest, 2 * 24 + 5);                // device block
-    floor += CHANNELS * transactionFloor(readRequest, 2 * 50 + 5);     // channel blocks
+    floor += transactionFloor(readRequest, 2 * 24 + 5);                 // device block
+    floor += CHANNELS * transactionFloor(readRequest, 2 * 50 + 5);      // channel blocks
     return floor;
 }
 
@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     w.tick();
     const double seconds = timer.nsecsElapsed() / 1e9;
     const double floor = readRangeFloor();
-    std::printf("read channels 1-%d at %d baud: %.3f s, floor %.3f s (%+.1f %%)\n", CHANNELS,
-                BAUD, seconds, floor, 100.0 * (seconds - floor) / floor);
+    std::printf("read channels 1-%d at %d baud: %.3f s, floor %.3f s (%+.1f %%)\n", CHANNELS, BAUD,
+                seconds, floor, 100.0 * (seconds - floor) / floor);
     return 0;
 }

@@ -35,7 +35,10 @@ namespace {
 
 const char WORKBOOK_NAME[] = "bench.xlsx";
 
-double seconds(const timeval &time) { return double(time.tv_sec) + time.tv_usec / 1e6; }
+double seconds(const timeval &time)
+{
+    return double(time.tv_sec) + time.tv_usec / 1e6;
+}
 
 std::vector<ArchiveRecord> makeRecords(bool events, QRandomGenerator &random)
 {
@@ -229,8 +232,7 @@ int runOnce(char **argv)
 QStringList measure(const QString &mode, int channels, const QString &folder)
 {
     QProcess run;
-    run.start(QCoreApplication::applicationFilePath(),
-              {mode, QString::number(channels), folder});
+    run.start(QCoreApplication::applicationFilePath(), {mode, QString::number(channels), folder});
     if (!run.waitForFinished(-1) || run.exitCode() != 0)
         qFatal("%s run failed: %s", qPrintable(mode), run.readAllStandardError().constData());
     return QString::fromLatin1(run.readAllStandardOutput()).split(QLatin1Char(' '));

@@ -15,16 +15,19 @@ constexpr int REPLY_BYTES = 2 * REGISTERS + 5;
 constexpr double BITS_PER_BYTE = 10.0;
 constexpr double SILENCE_MS = 50.0;
 
-double floorMs(int baud) {
+double floorMs(int baud)
+{
     return (REQUEST_BYTES + REPLY_BYTES) * BITS_PER_BYTE * 1000.0 / baud + SILENCE_MS;
 }
 
-bool transaction(modbus &line) {
+bool transaction(modbus &line)
+{
     line.readHolding(REGISTERS, REGISTERS);
     return line.waitPkt();
 }
 
-bool measure(int baud, int rounds) {
+bool measure(int baud, int rounds)
+{
     Simulator::Options options;
     options.paceBaud = baud;
     Simulator sim(options);
@@ -53,7 +56,8 @@ bool measure(int baud, int rounds) {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QCoreApplication app(argc, argv);
     const bool ok = measure(115200, 40) && measure(9600, 20);
     if (!ok)

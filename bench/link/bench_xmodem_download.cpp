@@ -19,19 +19,22 @@ constexpr uint16_t FIRST_CHANNEL_ARCHIVE = 1;
 // "C", an ACK per block and the ACK of the EOT go out; the EOT comes in.
 constexpr int CONTROL_BYTES = 1 + BLOCKS + 1 + 1;
 
-double floorMs() {
+double floorMs()
+{
     const double bytes = double(BLOCKS) * xmodem_line::BLOCK_SIZE + CONTROL_BYTES;
     return bytes * 10.0 * 1000.0 / xmodem_line::BAUD_RATE;
 }
 
-void writeRegister(modbus &line, int address, uint16_t value) {
+void writeRegister(modbus &line, int address, uint16_t value)
+{
     const uint16_t word = swap16(value);
     line.writeMultiple(address, 1, &word);
     line.waitPkt();
 }
 
 // Returns the number of blocks received.
-int receiveArchive(xmodem_line &line) {
+int receiveArchive(xmodem_line &line)
+{
     int blocks = 0;
     int result = line.transfer(xmodem_line::START, xmodem_line::BLOCK_SIZE);
     while (result == xmodem_line::BLOCK_SIZE) {
@@ -45,7 +48,8 @@ int receiveArchive(xmodem_line &line) {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QCoreApplication app(argc, argv);
     Simulator::Options options;
     options.paceBaud = xmodem_line::BAUD_RATE;

@@ -232,15 +232,31 @@ void tst_Startup::window_hasTitleTabsAndFixedLists()
 
 void tst_Startup::slots_followMetaObjectOrder()
 {
-    const QStringList expected = {
-        "Timer", "on_Scan_clicked", "on_Exit_clicked", "on_Start_clicked", "on_Stop_clicked",
-        "on_SerialNumSet_clicked", "on_DateTimeRead_clicked", "on_DateTimeWrite_clicked",
-        "on_DateTimeSync_clicked", "on_btRead_clicked", "on_btSave_clicked",
-        "on_btExport_clicked", "dataChangedSlot", "on_btImport_clicked", "on_btWrite_clicked",
-        "on_btSelectSet_clicked", "on_pbArcImport_clicked", "on_pbArcScanDisks_clicked",
-        "on_pbArcScanDirs_clicked", "on_pbFindEvent_clicked", "on_pbArcLoad_clicked",
-        "on_pbArcExport_clicked", "on_btWriteChan_clicked", "on_HW_VerSet_clicked",
-        "on_DirectMode_clicked"};
+    const QStringList expected = {"Timer",
+                                  "on_Scan_clicked",
+                                  "on_Exit_clicked",
+                                  "on_Start_clicked",
+                                  "on_Stop_clicked",
+                                  "on_SerialNumSet_clicked",
+                                  "on_DateTimeRead_clicked",
+                                  "on_DateTimeWrite_clicked",
+                                  "on_DateTimeSync_clicked",
+                                  "on_btRead_clicked",
+                                  "on_btSave_clicked",
+                                  "on_btExport_clicked",
+                                  "dataChangedSlot",
+                                  "on_btImport_clicked",
+                                  "on_btWrite_clicked",
+                                  "on_btSelectSet_clicked",
+                                  "on_pbArcImport_clicked",
+                                  "on_pbArcScanDisks_clicked",
+                                  "on_pbArcScanDirs_clicked",
+                                  "on_pbFindEvent_clicked",
+                                  "on_pbArcLoad_clicked",
+                                  "on_pbArcExport_clicked",
+                                  "on_btWriteChan_clicked",
+                                  "on_HW_VerSet_clicked",
+                                  "on_DirectMode_clicked"};
     const QMetaObject &meta = MainWindow::staticMetaObject;
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
     for (int i = 0; i < expected.size(); ++i)

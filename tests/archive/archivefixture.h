@@ -22,8 +22,8 @@ inline ArchiveRecord makeRecord(const char *utc, uint8_t channel = 0, uint8_t co
     record.marker = marker;
     record.channel = channel;
     record.code = code;
-    record.time = uint32_t(QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODate)
-                               .toSecsSinceEpoch());
+    record.time =
+        uint32_t(QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODate).toSecsSinceEpoch());
     record.raw = raw;
     record.scale = scale;
     record.aux = aux;

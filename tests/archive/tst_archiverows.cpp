@@ -180,13 +180,11 @@ void ArchiveRowsTest::channelLoadShowsOnlyThatChannelAndEventsLoadKeepsIt()
     writeRecords(f.folder() + "events.arh", std::vector<ArchiveRecord>(20, FULL_ROW));
     writeRecords(f.folder() + "chan03.arh", std::vector<ArchiveRecord>(20, FULL_ROW));
     f.load(3);
-    writeRecords(f.folder() + "events.arh",
-                 {makeRecord("2024-03-05T10:00:00Z", 0, 7),
-                  makeRecord("2024-03-05T11:00:00Z", 5, 1), EMPTY_00,
-                  makeRecord("2024-03-05T12:00:00Z", 3, 6), EMPTY_FF});
-    writeRecords(f.folder() + "chan03.arh",
-                 {makeRecord("2024-03-05T10:00:00Z"), EMPTY_00, makeRecord("2024-03-05T10:10:00Z"),
-                  EMPTY_00});
+    writeRecords(f.folder() + "events.arh", {makeRecord("2024-03-05T10:00:00Z", 0, 7),
+                                             makeRecord("2024-03-05T11:00:00Z", 5, 1), EMPTY_00,
+                                             makeRecord("2024-03-05T12:00:00Z", 3, 6), EMPTY_FF});
+    writeRecords(f.folder() + "chan03.arh", {makeRecord("2024-03-05T10:00:00Z"), EMPTY_00,
+                                             makeRecord("2024-03-05T10:10:00Z"), EMPTY_00});
     f.load(3);
 
     QStringList events, channel;
@@ -293,8 +291,7 @@ void ArchiveRowsTest::deviceTypeChangeGivesEmpty8000RowTablesAnd64Channels()
     QCOMPARE(f.ui.tvArcEvents->horizontalHeader()->sectionSize(3), 100);
     QCOMPARE(f.ui.tvArcEvents->model()->headerData(3, Qt::Horizontal).toString(),
              QString("Событие"));
-    QCOMPARE(f.ui.tvArcNotes->model()->headerData(2, Qt::Horizontal).toString(),
-             QString("Конц."));
+    QCOMPARE(f.ui.tvArcNotes->model()->headerData(2, Qt::Horizontal).toString(), QString("Конц."));
     QCOMPARE(f.ui.cbArcChannel->count(), 65);
     QCOMPARE(f.ui.cbArcChannel->itemText(0), QString("События"));
     QCOMPARE(f.ui.cbArcChannel->itemText(64), QString("Канал 64"));

@@ -12,7 +12,10 @@
 
 namespace {
 
-int block(int channel) { return 50 * (channel + 1); }
+int block(int channel)
+{
+    return 50 * (channel + 1);
+}
 
 QAbstractItemModel *model(const ConnectedWindow &w)
 {

@@ -44,12 +44,35 @@ Simulator::Options device(int channels)
 Registers variedChannel(int unit, int decimals, int moduleField)
 {
     return {{3, quint16(0xC3C0 | unit | decimals << 4 | moduleField << 10)},
-            {4, 0x8000 | 250},  {5, 1234}, {6, 7},       {7, 5},       {8, 1000},
-            {9, 12},           {10, 30},   {11, 800},    {12, 4000},   {13, 7},
-            {14, 0x4843},      {15, 0x0034}, {16, 0},     {22, 0x3154}, {23, 0},
-            {31, 3},           {33, 60},   {34, 25},     {35, 2048},   {36, 500},
-            {37, 410},         {38, 2050}, {45, 0x2A00}, {46, 0x0102}, {47, 4020},
-            {48, 2000},        {49, 3000}, {1, 0x0001},  {2, 0x0002}};
+            {4, 0x8000 | 250},
+            {5, 1234},
+            {6, 7},
+            {7, 5},
+            {8, 1000},
+            {9, 12},
+            {10, 30},
+            {11, 800},
+            {12, 4000},
+            {13, 7},
+            {14, 0x4843},
+            {15, 0x0034},
+            {16, 0},
+            {22, 0x3154},
+            {23, 0},
+            {31, 3},
+            {33, 60},
+            {34, 25},
+            {35, 2048},
+            {36, 500},
+            {37, 410},
+            {38, 2050},
+            {45, 0x2A00},
+            {46, 0x0102},
+            {47, 4020},
+            {48, 2000},
+            {49, 3000},
+            {1, 0x0001},
+            {2, 0x0002}};
 }
 
 } // namespace
@@ -275,9 +298,8 @@ void tst_DeviceLink::commands_sendArgumentThenCode()
     QVector<QPair<int, int>> writes;
     for (const Simulator::Write &write : w.simulator.writeLog())
         writes << qMakePair(write.address, int(write.value));
-    const QVector<QPair<int, int>> expected = {{33, 1},      {32, 38}, {33, 9},  {32, 37},
-                                               {33, 0x0102}, {32, 39}, {33, 5},  {32, 48},
-                                               {32, 35},     {32, 16}};
+    const QVector<QPair<int, int>> expected = {{33, 1},  {32, 38}, {33, 9},  {32, 37}, {33, 0x0102},
+                                               {32, 39}, {33, 5},  {32, 48}, {32, 35}, {32, 16}};
     QCOMPARE(writes, expected);
     QCOMPARE(w.simulator.factoryNumber(), 65545u);
     QCOMPARE(w.simulator.holdingRegister(7), quint16(0x0102));

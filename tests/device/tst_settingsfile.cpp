@@ -221,7 +221,6 @@ void tst_SettingsFile::unwritableTarget_isReportedByName()
     answerer->queueFileName(name);
     click("btExport");
     QCOMPARE(answerer->messages().last(), "Ошибка открытия файла " + name);
-
 }
 
 QTEST_MAIN(tst_SettingsFile)

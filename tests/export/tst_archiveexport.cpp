@@ -36,7 +36,10 @@ const QString FOLDER_NAME = QStringLiteral("2405");
 const QString TARGET_NAME = QStringLiteral("archive.xlsx");
 const QByteArray EARLIER_WORKBOOK = "an earlier workbook";
 
-constexpr uint8_t scale(int decimals, int unit) { return uint8_t(decimals << 4 | unit); }
+constexpr uint8_t scale(int decimals, int unit)
+{
+    return uint8_t(decimals << 4 | unit);
+}
 
 ArchiveRecord makeRecord(uint8_t code, uint16_t raw, uint8_t scale, uint8_t marker = 'Z')
 {
@@ -53,8 +56,8 @@ ArchiveRecord makeRecord(uint8_t code, uint16_t raw, uint8_t scale, uint8_t mark
 
 const ArchiveRecord EMPTY_SLOT = makeRecord(1, 1234, scale(2, 2), 0xFF);
 const std::vector<ArchiveRecord> EVENTS = {makeRecord(1, 1234, scale(2, 2)), EMPTY_SLOT,
-                                       makeRecord(7, 55, scale(1, 1)),
-                                       makeRecord(10, 5, scale(2, 9))};
+                                           makeRecord(7, 55, scale(1, 1)),
+                                           makeRecord(10, 5, scale(2, 9))};
 
 // Channel c's first record holds 100.c, so every sheet shows whose file it holds.
 std::vector<ArchiveRecord> channelRecords(int channel)
@@ -86,10 +89,10 @@ QByteArray readBytes(const QString &path)
 QString workbookProblems(const QString &path, int channels, const QStringList &cells)
 {
     QProcess checker;
-    checker.start(QStringLiteral(WORKBOOK_PYTHON),
-                  QStringList{QStringLiteral(CHECK_WORKBOOK_SCRIPT), path,
-                              QString::number(channels)} +
-                      cells);
+    checker.start(
+        QStringLiteral(WORKBOOK_PYTHON),
+        QStringList{QStringLiteral(CHECK_WORKBOOK_SCRIPT), path, QString::number(channels)} +
+            cells);
     if (!checker.waitForFinished(120000))
         return QStringLiteral("checker did not run: ") + checker.errorString();
     if (checker.exitStatus() == QProcess::NormalExit && checker.exitCode() == 0)
@@ -200,17 +203,20 @@ void ArchiveExportTest::exportWritesEverySheetAndReportsCompletion()
     QCOMPARE(f.progress.first(), 3);
     QCOMPARE(f.progress.mid(f.progress.size() - 3), (QVector<int>{96, 100, 0}));
     QCOMPARE(f.entries(), (QStringList{FOLDER_NAME, TARGET_NAME}));
-    const QStringList cells = {
-        "События!A2=s:17.05.24", "События!B2=s:13:45:09",   "События!C2=s:03",
-        "События!D2=s:ПОРОГ 1",  "События!E2=n:12.34",      "События!F2=s:ppm",
-        "События!G2=blank",      "События!H2=blank",        "События!A3=s:---",
-        "События!B3=blank",      "События!E3=blank",        "События!D4=s:ПРИБОР ВКЛ.",
-        "События!E4=blank",      "События!F4=blank",        "События!E5=n:0.05",
-        "События!F5=s:-",        "События!A6=blank",        "К.05!A2=s:17.05.24",
-        "К.05!B2=s:13:45:09",    "К.05!C2=n:100.5",         "К.05!D2=s:mg/m3",
-        "К.05!E2=blank",         "К.05!A3=s:---",           "К.05!C3=blank",
-        "К.05!C4=n:7",           "К.05!D4=blank",           "К.05!A5=blank",
-        lastSheetCell};
+    const QStringList cells = {"События!A2=s:17.05.24", "События!B2=s:13:45:09",
+                               "События!C2=s:03",       "События!D2=s:ПОРОГ 1",
+                               "События!E2=n:12.34",    "События!F2=s:ppm",
+                               "События!G2=blank",      "События!H2=blank",
+                               "События!A3=s:---",      "События!B3=blank",
+                               "События!E3=blank",      "События!D4=s:ПРИБОР ВКЛ.",
+                               "События!E4=blank",      "События!F4=blank",
+                               "События!E5=n:0.05",     "События!F5=s:-",
+                               "События!A6=blank",      "К.05!A2=s:17.05.24",
+                               "К.05!B2=s:13:45:09",    "К.05!C2=n:100.5",
+                               "К.05!D2=s:mg/m3",       "К.05!E2=blank",
+                               "К.05!A3=s:---",         "К.05!C3=blank",
+                               "К.05!C4=n:7",           "К.05!D4=blank",
+                               "К.05!A5=blank",         lastSheetCell};
     QCOMPARE(workbookProblems(f.target(), channels, cells), QString());
 }
 
@@ -222,8 +228,8 @@ void ArchiveExportTest::missingEventsFileIsReportedBeforeAnyDialog()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") +
-                                     f.folder() + QStringLiteral("events.arh")});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") + f.folder() +
+                                     QStringLiteral("events.arh")});
     QCOMPARE(f.dialogs, 0);
     QCOMPARE(f.entries(), QStringList{FOLDER_NAME});
 }
@@ -262,12 +268,11 @@ void ArchiveExportTest::missingChannelFileStopsAndLeavesEarlierFile()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") +
-                                     f.channelFile(5)});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") + f.channelFile(5)});
     QCOMPARE(f.progress.last(), 12);
     QCOMPARE(readBytes(f.target()), earlierFile ? EARLIER_WORKBOOK : QByteArray());
-    QCOMPARE(f.entries(), earlierFile ? (QStringList{FOLDER_NAME, TARGET_NAME})
-                                      : QStringList{FOLDER_NAME});
+    QCOMPARE(f.entries(),
+             earlierFile ? (QStringList{FOLDER_NAME, TARGET_NAME}) : QStringList{FOLDER_NAME});
 }
 
 void ArchiveExportTest::fullDiskIsReportedAndLeavesEarlierWorkbook_data()
@@ -295,8 +300,7 @@ void ArchiveExportTest::fullDiskIsReportedAndLeavesEarlierWorkbook()
         f.exportTo(f.target());
     }
 
-    QCOMPARE(f.messages,
-             QStringList{QStringLiteral("Ошибка записи файла ") + f.target()});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка записи файла ") + f.target()});
     QCOMPARE(readBytes(f.target()), EARLIER_WORKBOOK);
     QCOMPARE(f.entries(), (QStringList{FOLDER_NAME, TARGET_NAME}));
 }

@@ -10,22 +10,26 @@ namespace {
 constexpr size_t HEADER_SIZE = 3;
 constexpr int MANY_REGISTERS = 600;
 
-int expectedBlockLength(uint8_t selector) {
+int expectedBlockLength(uint8_t selector)
+{
     static const int usual[] = {0, 1, xmodem_line::BLOCK_SIZE, 133};
     return selector < 4 ? usual[selector] : selector * 9 - 1200;
 }
 
-int16_t anyLength(const uint8_t *data) {
+int16_t anyLength(const uint8_t *data)
+{
     return static_cast<int16_t>(data[0] << 8 | data[1]);
 }
 
-void readRegisters(const modbus &line) {
+void readRegisters(const modbus &line)
+{
     volatile int sum = line.replyFunction();
     for (int i = -2; i < MANY_REGISTERS; ++i)
         sum = sum + line.getReg(i);
 }
 
-void judgeModbus(modbus &line, const QByteArray &reply, int16_t length) {
+void judgeModbus(modbus &line, const QByteArray &reply, int16_t length)
+{
     line.acceptReply(reply);
     readRegisters(line);
     line.rxLen = length;
@@ -33,7 +37,8 @@ void judgeModbus(modbus &line, const QByteArray &reply, int16_t length) {
     readRegisters(line);
 }
 
-void judgeXmodem(XmodemProbe &line, const QByteArray &reply, int expected, int16_t length) {
+void judgeXmodem(XmodemProbe &line, const QByteArray &reply, int expected, int16_t length)
+{
     line.rxExpected = expected;
     line.acceptBlock(reply);
     line.rxLen = length;
@@ -42,7 +47,8 @@ void judgeXmodem(XmodemProbe &line, const QByteArray &reply, int expected, int16
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
     static modbus modbusLine;
     static XmodemProbe xmodemLine;
     if (size < HEADER_SIZE)

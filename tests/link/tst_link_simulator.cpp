@@ -24,14 +24,16 @@ struct Download {
 
 } // namespace
 
-class tst_link_simulator : public QObject {
+class tst_link_simulator : public QObject
+{
     Q_OBJECT
 
 private:
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<ModbusProbe> line;
 
-    void startSimulator(int slaveAddress = 1) {
+    void startSimulator(int slaveAddress = 1)
+    {
         Simulator::Options options;
         options.slaveAddress = slaveAddress;
         options.generatedRecords = 16000;
@@ -43,14 +45,16 @@ private:
         QVERIFY(line->openPort());
     }
 
-    void writeRegister(int address, uint16_t value) {
+    void writeRegister(int address, uint16_t value)
+    {
         const uint16_t word = swap16(value);
         line->writeMultiple(address, 1, &word);
         line->waitPkt();
     }
 
     // The archive exchange as the poll tick runs it, handing the port over and back.
-    Download download(XmodemProbe &xm, uint16_t archive) {
+    Download download(XmodemProbe &xm, uint16_t archive)
+    {
         writeRegister(ARG_REG, archive);
         writeRegister(CMD_REG, ARCHIVE_UPLOAD);
         line->closePort();
@@ -75,12 +79,14 @@ private:
 
 private slots:
     void init() { line = std::make_unique<ModbusProbe>(); }
-    void cleanup() {
+    void cleanup()
+    {
         line.reset();
         sim.reset();
     }
 
-    void readHolding_channelBlock_matchesSimulatorRegisters() {
+    void readHolding_channelBlock_matchesSimulatorRegisters()
+    {
         startSimulator();
         QVERIFY(line->readHolding(CHANNEL_BLOCK, CHANNEL_BLOCK));
         QVERIFY(line->waitPkt());
@@ -91,7 +97,8 @@ private slots:
         QCOMPARE(line->getReg(CHANNEL_BLOCK + 1), 0);
     }
 
-    void writeMultiple_swappedWords_landInSimulatorRegisters() {
+    void writeMultiple_swappedWords_landInSimulatorRegisters()
+    {
         startSimulator();
         const QVector<uint16_t> values{0x1234, 0xFEDC, 0x0001};
         QVector<uint16_t> words;
@@ -104,7 +111,8 @@ private slots:
             QCOMPARE(sim->holdingRegister(2 * CHANNEL_BLOCK + i), values[i]);
     }
 
-    void slaveAddress247_isAnsweredOnlyWhenAddressed() {
+    void slaveAddress247_isAnsweredOnlyWhenAddressed()
+    {
         startSimulator(247);
         QVERIFY(line->readInput(0, 4));
         QVERIFY(line->waitPkt());
@@ -115,7 +123,8 @@ private slots:
         QCOMPARE(line->rxLen, 0);
     }
 
-    void faultyReply_isJudged_data() {
+    void faultyReply_isJudged_data()
+    {
         QTest::addColumn<SimFault>("fault");
         QTest::addColumn<int>("parameter");
         QTest::addColumn<bool>("valid");
@@ -129,7 +138,8 @@ private slots:
         QTest::newRow("line chattering for 3 s after the reply fails")
             << SimFault::EndlessLine << 3000 << false;
     }
-    void faultyReply_isJudged() {
+    void faultyReply_isJudged()
+    {
         QFETCH(SimFault, fault);
         QFETCH(int, parameter);
         QFETCH(bool, valid);
@@ -141,7 +151,8 @@ private slots:
         QVERIFY(line->rxLen <= modbus_line::RX_SIZE);
     }
 
-    void exceptionReply_showsFunctionWithBit7() {
+    void exceptionReply_showsFunctionWithBit7()
+    {
         startSimulator();
         sim->setFault(SimFault::ExceptionReply, 0, 2);
         QVERIFY(line->readInput(0, 4));
@@ -149,7 +160,8 @@ private slots:
         QCOMPARE(int(line->replyFunction()), 0x84);
     }
 
-    void download_archiveOf250Blocks_endsWithEotAndAck() {
+    void download_archiveOf250Blocks_endsWithEotAndAck()
+    {
         startSimulator();
         XmodemProbe xm;
         const Download done = download(xm, 1);
@@ -158,7 +170,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sim->completedUploads(), 1, 2000);
     }
 
-    void download_modbusLineAt9600_worksAfterwardsAtSameBaud() {
+    void download_modbusLineAt9600_worksAfterwardsAtSameBaud()
+    {
         startSimulator();
         XmodemProbe xm;
         download(xm, 0);
@@ -167,7 +180,8 @@ private slots:
         QVERIFY(line->waitPkt());
     }
 
-    void download_faultyUpload_endsEarly_data() {
+    void download_faultyUpload_endsEarly_data()
+    {
         QTest::addColumn<SimFault>("fault");
         QTest::addColumn<int>("parameter");
         QTest::addColumn<int>("blocks");
@@ -179,7 +193,8 @@ private slots:
             << SimFault::XmStrayBytes << 5 << 250 << 0;
         QTest::newRow("silence after C keeps none") << SimFault::XmSilence << 0 << 0 << -1;
     }
-    void download_faultyUpload_endsEarly() {
+    void download_faultyUpload_endsEarly()
+    {
         QFETCH(SimFault, fault);
         QFETCH(int, parameter);
         QFETCH(int, blocks);

@@ -14,27 +14,27 @@ enum class Request { Holding, Input, Write };
 
 Q_DECLARE_METATYPE(Request)
 
-class tst_modbus : public QObject {
+class tst_modbus : public QObject
+{
     Q_OBJECT
 
 private:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<ModbusProbe> line;
 
-    bool issue(Request request, int start, unsigned n, const QVector<uint16_t> &words) {
+    bool issue(Request request, int start, unsigned n, const QVector<uint16_t> &words)
+    {
         switch (request) {
-        case Request::Holding:
-            return line->readHolding(start, n);
-        case Request::Input:
-            return line->readInput(start, n);
-        case Request::Write:
-            return line->writeMultiple(start, n, words.constData());
+        case Request::Holding: return line->readHolding(start, n);
+        case Request::Input: return line->readInput(start, n);
+        case Request::Write: return line->writeMultiple(start, n, words.constData());
         }
         return false;
     }
 
 private slots:
-    void init() {
+    void init()
+    {
         peer = std::make_unique<PtyPeer>();
         QVERIFY(peer->isReady());
         line = std::make_unique<ModbusProbe>();
@@ -42,19 +42,22 @@ private slots:
         line->baudRate = 9600;
         QVERIFY(line->openPort());
     }
-    void cleanup() {
+    void cleanup()
+    {
         line.reset();
         peer.reset();
     }
 
-    void programLine_startsAtSlaveAddress1() {
+    void programLine_startsAtSlaveAddress1()
+    {
         QCOMPARE(int(mbLine.mbAddr), 1);
         QVERIFY(!mbLine.linkError);
         QCOMPARE(mbLine.baudRate, 0);
         QVERIFY(mbLine.portName.isEmpty());
     }
 
-    void swap16_exchangesBytes_data() {
+    void swap16_exchangesBytes_data()
+    {
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("swapped");
         QTest::newRow("register value 0x1234") << 0x1234 << 0x3412;
@@ -62,13 +65,15 @@ private slots:
         QTest::newRow("high byte only") << 0xAB00 << 0x00AB;
         QTest::newRow("zero") << 0 << 0;
     }
-    void swap16_exchangesBytes() {
+    void swap16_exchangesBytes()
+    {
         QFETCH(int, value);
         QFETCH(int, swapped);
         QCOMPARE(int(swap16(uint16_t(value))), swapped);
     }
 
-    void request_sendsExactFrame_data() {
+    void request_sendsExactFrame_data()
+    {
         QTest::addColumn<Request>("request");
         QTest::addColumn<int>("address");
         QTest::addColumn<int>("start");
@@ -95,7 +100,8 @@ private slots:
             << Request::Write << 247 << 1 << 2u << QVector<uint16_t>{swap16(0x5678), swap16(0x9ABC)}
             << QByteArray::fromHex("F7 10 00 01 00 02 04 56 78 9A BC D5 68");
     }
-    void request_sendsExactFrame() {
+    void request_sendsExactFrame()
+    {
         QFETCH(Request, request);
         QFETCH(int, address);
         QFETCH(int, start);
@@ -109,7 +115,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(peer->heard(), frame, 2000);
     }
 
-    void readRequest_expectsNormalReplyLength_data() {
+    void readRequest_expectsNormalReplyLength_data()
+    {
         QTest::addColumn<Request>("request");
         QTest::addColumn<unsigned>("count");
         QTest::addColumn<int>("expected");
@@ -117,7 +124,8 @@ private slots:
         QTest::newRow("input x101 expects 207") << Request::Input << 101u << 207;
         QTest::newRow("holding x125 expects 255") << Request::Holding << 125u << 255;
     }
-    void readRequest_expectsNormalReplyLength() {
+    void readRequest_expectsNormalReplyLength()
+    {
         QFETCH(Request, request);
         QFETCH(unsigned, count);
         QFETCH(int, expected);
@@ -125,13 +133,15 @@ private slots:
         QCOMPARE(line->rxExpected, expected);
     }
 
-    void writeMultiple_leavesExpectedLengthAlone() {
+    void writeMultiple_leavesExpectedLengthAlone()
+    {
         QVERIFY(line->readHolding(0, 3));
         QVERIFY(line->writeMultiple(0, 1, QVector<uint16_t>{7}.constData()));
         QCOMPARE(line->rxExpected, 11);
     }
 
-    void writeMultiple_of123Words_fillsTransmitBuffer() {
+    void writeMultiple_of123Words_fillsTransmitBuffer()
+    {
         const QVector<uint16_t> words(123, swap16(0x0102));
         peer->play({{255, {}}});
         QVERIFY(line->writeMultiple(0, 123, words.constData()));
@@ -139,7 +149,8 @@ private slots:
         QCOMPARE(peer->heard().mid(5, 4), QByteArray::fromHex("7B F6 01 02"));
     }
 
-    void request_outsideModbusLimits_isRefusedAndNothingSent_data() {
+    void request_outsideModbusLimits_isRefusedAndNothingSent_data()
+    {
         QTest::addColumn<Request>("request");
         QTest::addColumn<unsigned>("count");
         QTest::newRow("read holding of 0 registers") << Request::Holding << 0u;
@@ -149,7 +160,8 @@ private slots:
         QTest::newRow("write of 0 registers") << Request::Write << 0u;
         QTest::newRow("write of 124 registers") << Request::Write << 124u;
     }
-    void request_outsideModbusLimits_isRefusedAndNothingSent() {
+    void request_outsideModbusLimits_isRefusedAndNothingSent()
+    {
         QFETCH(Request, request);
         QFETCH(unsigned, count);
         const QVector<uint16_t> words(300, 0x1111);
@@ -165,7 +177,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(peer->heard(), next, 2000);
     }
 
-    void reply_nineBytes_givesRegistersAndFunction() {
+    void reply_nineBytes_givesRegistersAndFunction()
+    {
         peer->play({{8, {{0, QByteArray::fromHex("01 03 04 12 34 AB CD 00 20")}}}});
         QVERIFY(line->readHolding(0, 2));
         QVERIFY(line->waitPkt());
@@ -177,7 +190,8 @@ private slots:
         QCOMPARE(int(line->replyFunction()), 3);
     }
 
-    void reply_exception_setsLinkErrorAndShowsFunctionBit7() {
+    void reply_exception_setsLinkErrorAndShowsFunctionBit7()
+    {
         peer->play({{8, {{0, QByteArray::fromHex("01 83 02 C0 F1")}}}});
         QVERIFY(line->readHolding(0, 2));
         QVERIFY(!line->waitPkt());
@@ -185,7 +199,8 @@ private slots:
         QCOMPARE(int(line->replyFunction()), 0x83);
     }
 
-    void getReg_indexOutsideBuffer_readsZero_data() {
+    void getReg_indexOutsideBuffer_readsZero_data()
+    {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("value");
         QTest::newRow("first register") << 0 << 0x0304;
@@ -195,7 +210,8 @@ private slots:
         QTest::newRow("index whose byte offset overflows int") << INT_MAX << 0;
         QTest::newRow("most negative index") << INT_MIN << 0;
     }
-    void getReg_indexOutsideBuffer_readsZero() {
+    void getReg_indexOutsideBuffer_readsZero()
+    {
         QFETCH(int, index);
         QFETCH(int, value);
         std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0x99);
@@ -206,7 +222,8 @@ private slots:
         QCOMPARE(line->getReg(index), value);
     }
 
-    void closedLine_requestReturnsFalse() {
+    void closedLine_requestReturnsFalse()
+    {
         line->closePort();
         QVERIFY(!line->readHolding(0, 2));
         QVERIFY(!line->writeMultiple(0, 1, QVector<uint16_t>{1}.constData()));

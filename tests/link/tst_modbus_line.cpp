@@ -13,7 +13,8 @@ namespace {
 constexpr int READ_REQUEST_SIZE = 8;
 
 // Reply "01 03 00" followed by bytes 0..1028 counting up, which with its CRC fills the buffer.
-QByteArray fullBufferFrame() {
+QByteArray fullBufferFrame()
+{
     QByteArray frame = QByteArray::fromHex("010300");
     for (int i = 0; i < 1029; ++i)
         frame.append(static_cast<char>(i & 0xFF));
@@ -22,37 +23,43 @@ QByteArray fullBufferFrame() {
 
 } // namespace
 
-class tst_modbus_line : public QObject {
+class tst_modbus_line : public QObject
+{
     Q_OBJECT
 
 private:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<ModbusProbe> line;
 
-    void openLine(int baud = 9600) {
+    void openLine(int baud = 9600)
+    {
         line->portName = peer->portPath();
         line->baudRate = baud;
         QVERIFY(line->openPort());
     }
     // One read request answered by the given pieces; returns waitPkt's verdict.
-    bool exchange(const Pieces &reply) {
+    bool exchange(const Pieces &reply)
+    {
         peer->play({{READ_REQUEST_SIZE, reply}});
         line->readHolding(0, 2);
         return line->waitPkt();
     }
 
 private slots:
-    void init() {
+    void init()
+    {
         peer = std::make_unique<PtyPeer>();
         QVERIFY(peer->isReady());
         line = std::make_unique<ModbusProbe>();
     }
-    void cleanup() {
+    void cleanup()
+    {
         line.reset();
         peer.reset();
     }
 
-    void crc16_matchesReferenceVectors_data() {
+    void crc16_matchesReferenceVectors_data()
+    {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("crc");
         QByteArray counting;
@@ -64,7 +71,8 @@ private slots:
             << QByteArray::fromHex("010301020003") << 0xF7A5;
         QTest::newRow("bytes 00 to FF") << counting << 0xDE6C;
     }
-    void crc16_matchesReferenceVectors() {
+    void crc16_matchesReferenceVectors()
+    {
         QFETCH(QByteArray, data);
         QFETCH(int, crc);
         QCOMPARE(int(modbus_line::crc16(reinterpret_cast<const uint8_t *>(data.constData()),
@@ -72,7 +80,8 @@ private slots:
                  crc);
     }
 
-    void waitPkt_judgesReply_data() {
+    void waitPkt_judgesReply_data()
+    {
         QTest::addColumn<Pieces>("reply");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("kept");
@@ -101,7 +110,8 @@ private slots:
         QTest::newRow("reply of 1500 bytes fails, first 1034 kept")
             << Pieces{{0, full + QByteArray(466, '\x55')}} << false << full;
     }
-    void waitPkt_judgesReply() {
+    void waitPkt_judgesReply()
+    {
         QFETCH(Pieces, reply);
         QFETCH(bool, valid);
         QFETCH(QByteArray, kept);
@@ -113,7 +123,8 @@ private slots:
         QVERIFY(zeroFrom(*line, line->rxLen));
     }
 
-    void waitPkt_noReply_failsWithin1850msAndEmptyBuffer() {
+    void waitPkt_noReply_failsWithin1850msAndEmptyBuffer()
+    {
         openLine();
         QElapsedTimer clock;
         clock.start();
@@ -124,7 +135,8 @@ private slots:
         QVERIFY(line->linkError);
     }
 
-    void waitPkt_shortReply_zeroesRestOfBuffer() {
+    void waitPkt_shortReply_zeroesRestOfBuffer()
+    {
         openLine();
         std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0xEE);
         QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
@@ -133,7 +145,8 @@ private slots:
         QCOMPARE(line->getReg(0), 0x2A);
     }
 
-    void waitPkt_endlessFastLine_stopsPastBufferSizeWithError() {
+    void waitPkt_endlessFastLine_stopsPastBufferSizeWithError()
+    {
         openLine();
         peer->stream(READ_REQUEST_SIZE, QByteArray(64, '\x11'), 2);
         line->readHolding(0, 2);
@@ -145,7 +158,8 @@ private slots:
         QCOMPARE(line->rxLen, modbus_line::RX_SIZE);
     }
 
-    void waitPkt_lineNeverSilentFor50ms_endsAtTimeCapWithError() {
+    void waitPkt_lineNeverSilentFor50ms_endsAtTimeCapWithError()
+    {
         openLine();
         peer->stream(READ_REQUEST_SIZE, QByteArray(1, '\x22'), 30);
         line->readHolding(0, 2);
@@ -158,14 +172,16 @@ private slots:
         QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
     }
 
-    void waitPkt_keepsReadyReadConnectedAfterwards() {
+    void waitPkt_keepsReadyReadConnectedAfterwards()
+    {
         openLine();
         exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}});
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void read_fewerBytesThanExpected_onlyAccumulates() {
+    void read_fewerBytesThanExpected_onlyAccumulates()
+    {
         openLine();
         const QByteArray reply = QByteArray::fromHex("01 03 06 00 01 00 02 00 03 FD 74");
         peer->play({{READ_REQUEST_SIZE, {{0, reply.left(10)}, {300, reply.mid(10)}}}});
@@ -181,7 +197,8 @@ private slots:
         QVERIFY(!line->linkError);
     }
 
-    void read_badFrame_setsLinkErrorWithoutSignal() {
+    void read_badFrame_setsLinkErrorWithoutSignal()
+    {
         openLine();
         peer->play({{READ_REQUEST_SIZE, {{0, QByteArray::fromHex("01 03 02 00 2A 9B 39")}}}});
         QSignalSpy received(line.get(), &modbus_line::receivePkt);
@@ -191,7 +208,8 @@ private slots:
         QCOMPARE(received.count(), 0);
     }
 
-    void openPort_onOpenLine_reopensWithCurrentBaudRate() {
+    void openPort_onOpenLine_reopensWithCurrentBaudRate()
+    {
         openLine(9600);
         QCOMPARE(peer->lineSpeed(), speed_t(B9600));
         line->baudRate = 19200;
@@ -204,7 +222,8 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void openPort_missingPort_failsWithoutReadyReadConnection() {
+    void openPort_missingPort_failsWithoutReadyReadConnection()
+    {
         openLine();
         line->portName = QStringLiteral("/dev/tq17-no-such-port");
         QVERIFY(!line->openPort());
@@ -213,7 +232,8 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void closePort_keepsLinkErrorAndDropsConnection() {
+    void closePort_keepsLinkErrorAndDropsConnection()
+    {
         openLine();
         QVERIFY(!exchange({{0, QByteArray::fromHex("01 03 02 00 2A 9B 39")}}));
         line->closePort();
@@ -222,7 +242,8 @@ private slots:
         QVERIFY(!line->dropReadyReadConnection());
     }
 
-    void sendPkt_closedLine_sendsNothingAndWaitPktFails() {
+    void sendPkt_closedLine_sendsNothingAndWaitPktFails()
+    {
         openLine();
         line->closePort();
         peer->play({{1, {}}});

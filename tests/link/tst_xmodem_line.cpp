@@ -14,7 +14,8 @@ const QByteArray EOT_BYTE(1, '\x04');
 const QByteArray ACK_BYTE(1, '\x06');
 
 // XMODEM-1K block number 1 whose data byte i is i mod 256; CRC computed apart.
-QByteArray countingBlock() {
+QByteArray countingBlock()
+{
     QByteArray block = QByteArray::fromHex("02 01 FE");
     for (int i = 0; i < 1024; ++i)
         block.append(static_cast<char>(i & 0xFF));
@@ -22,44 +23,51 @@ QByteArray countingBlock() {
 }
 
 // Block number 2 whose data byte i is (31 i + 7) mod 256.
-QByteArray scrambledBlock() {
+QByteArray scrambledBlock()
+{
     QByteArray block = QByteArray::fromHex("02 02 FD");
     for (int i = 0; i < 1024; ++i)
         block.append(static_cast<char>((i * 31 + 7) & 0xFF));
     return block + QByteArray::fromHex("F0 09");
 }
 
-QByteArray withByteFlipped(QByteArray bytes, int index) {
+QByteArray withByteFlipped(QByteArray bytes, int index)
+{
     bytes[index] = static_cast<char>(bytes.at(index) ^ 0x01);
     return bytes;
 }
 
 } // namespace
 
-class tst_xmodem_line : public QObject {
+class tst_xmodem_line : public QObject
+{
     Q_OBJECT
 
 private:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<XmodemProbe> line;
 
-    void openLine() {
+    void openLine()
+    {
         line->portName = peer->portPath();
         QVERIFY(line->openPort());
     }
 
 private slots:
-    void init() {
+    void init()
+    {
         peer = std::make_unique<PtyPeer>();
         QVERIFY(peer->isReady());
         line = std::make_unique<XmodemProbe>();
     }
-    void cleanup() {
+    void cleanup()
+    {
         line.reset();
         peer.reset();
     }
 
-    void crc16Xmodem_matchesReferenceVectors_data() {
+    void crc16Xmodem_matchesReferenceVectors_data()
+    {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("crc");
         QTest::newRow("empty input keeps zero") << QByteArray() << 0;
@@ -67,7 +75,8 @@ private slots:
         QTest::newRow("counting block data") << countingBlock().mid(3, 1024) << 0xC2E0;
         QTest::newRow("scrambled block data") << scrambledBlock().mid(3, 1024) << 0xF009;
     }
-    void crc16Xmodem_matchesReferenceVectors() {
+    void crc16Xmodem_matchesReferenceVectors()
+    {
         QFETCH(QByteArray, data);
         QFETCH(int, crc);
         QCOMPARE(int(xmodem_line::crc16Xmodem(reinterpret_cast<const uint8_t *>(data.constData()),
@@ -75,7 +84,8 @@ private slots:
                  crc);
     }
 
-    void transfer_judgesReply_data() {
+    void transfer_judgesReply_data()
+    {
         QTest::addColumn<int>("expected");
         QTest::addColumn<Pieces>("reply");
         QTest::addColumn<int>("result");
@@ -106,7 +116,8 @@ private slots:
         QTest::newRow("nothing after the final ACK returns 0")
             << 0 << Pieces{} << 0 << QByteArray();
     }
-    void transfer_judgesReply() {
+    void transfer_judgesReply()
+    {
         QFETCH(int, expected);
         QFETCH(Pieces, reply);
         QFETCH(int, result);
@@ -121,14 +132,16 @@ private slots:
         QVERIFY(zeroFrom(*line, result >= 0 ? result : xmodem_line::BLOCK_SIZE));
     }
 
-    void transfer_eot_leavesZeroFilledRecords() {
+    void transfer_eot_leavesZeroFilledRecords()
+    {
         openLine();
         peer->play({{1, {{0, EOT_BYTE}}}});
         QCOMPARE(line->transfer(xmodem_line::START, 1029), 1);
         QVERIFY(zeroFrom(*line, 1));
     }
 
-    void transfer_noBlock_failsWithin1210ms() {
+    void transfer_noBlock_failsWithin1210ms()
+    {
         openLine();
         peer->play({{1, {}}});
         QElapsedTimer clock;
@@ -139,7 +152,8 @@ private slots:
         QVERIFY(line->linkError);
     }
 
-    void download_runsUntilEotAndFinalAck() {
+    void download_runsUntilEotAndFinalAck()
+    {
         openLine();
         peer->play({{1, {{0, countingBlock()}}},
                     {1, {{0, scrambledBlock()}}},
@@ -155,7 +169,8 @@ private slots:
                                   2000);
     }
 
-    void openPort_runsAt115200WhateverTheModbusBaud() {
+    void openPort_runsAt115200WhateverTheModbusBaud()
+    {
         ModbusProbe modbusLine;
         modbusLine.portName = peer->portPath();
         modbusLine.baudRate = 9600;
@@ -172,14 +187,16 @@ private slots:
         QCOMPARE(peer->lineSpeed(), speed_t(B9600));
     }
 
-    void openPort_missingPort_fails() {
+    void openPort_missingPort_fails()
+    {
         line->portName = QStringLiteral("/dev/tq17-no-such-port");
         QVERIFY(!line->openPort());
         QVERIFY(line->linkError);
         QVERIFY(!line->isOpen);
     }
 
-    void transfer_closedLine_fails() {
+    void transfer_closedLine_fails()
+    {
         QCOMPARE(line->transfer(xmodem_line::START, 1029), -1);
         QVERIFY(line->linkError);
     }

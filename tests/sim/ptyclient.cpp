@@ -6,7 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyClient::PtyClient(const QString &path) {
+PtyClient::PtyClient(const QString &path)
+{
     fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings;
     if (fd_ >= 0 && tcgetattr(fd_, &settings) == 0) {
@@ -15,17 +16,20 @@ PtyClient::PtyClient(const QString &path) {
     }
 }
 
-PtyClient::~PtyClient() {
+PtyClient::~PtyClient()
+{
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-void PtyClient::send(const QByteArray &bytes) {
+void PtyClient::send(const QByteArray &bytes)
+{
     if (::write(fd_, bytes.constData(), size_t(bytes.size())) != bytes.size())
         qWarning("short write to the simulator");
 }
 
-QVector<PtyClient::Piece> PtyClient::receivePieces(int firstMs, int silenceMs) {
+QVector<PtyClient::Piece> PtyClient::receivePieces(int firstMs, int silenceMs)
+{
     QVector<Piece> pieces;
     QElapsedTimer clock;
     clock.start();
@@ -40,14 +44,16 @@ QVector<PtyClient::Piece> PtyClient::receivePieces(int firstMs, int silenceMs) {
     return pieces;
 }
 
-QByteArray PtyClient::receive(int firstMs, int silenceMs) {
+QByteArray PtyClient::receive(int firstMs, int silenceMs)
+{
     QByteArray bytes;
     for (const Piece &piece : receivePieces(firstMs, silenceMs))
         bytes += piece.bytes;
     return bytes;
 }
 
-QByteArray PtyClient::receiveCount(int count, int timeoutMs) {
+QByteArray PtyClient::receiveCount(int count, int timeoutMs)
+{
     QByteArray bytes;
     QElapsedTimer clock;
     clock.start();

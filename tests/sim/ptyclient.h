@@ -5,7 +5,8 @@
 #include <QVector>
 
 // The tool's end of the simulator's line, driven with plain POSIX I/O.
-class PtyClient {
+class PtyClient
+{
 public:
     explicit PtyClient(const QString &path);
     ~PtyClient();

@@ -22,24 +22,28 @@ constexpr char kStx = 0x02;
 constexpr char kEot = 0x04;
 constexpr char kAck = 0x06;
 
-QByteArray withCrc(QByteArray frame) {
+QByteArray withCrc(QByteArray frame)
+{
     const quint16 crc = Crc16::modbus(frame);
     frame.append(char(crc & 0xFF));
     frame.append(char(crc >> 8));
     return frame;
 }
 
-bool crcValid(const QByteArray &frame) {
+bool crcValid(const QByteArray &frame)
+{
     return frame.size() >= 3 && withCrc(frame.left(frame.size() - 2)) == frame;
 }
 
-QByteArray readRequest(quint8 address, quint8 function, int start, int count) {
+QByteArray readRequest(quint8 address, quint8 function, int start, int count)
+{
     const char bytes[] = {char(address), char(function), char(start >> 8), char(start), 0,
                           char(count)};
     return withCrc(QByteArray(bytes, sizeof bytes));
 }
 
-QByteArray writeRequest(quint8 address, int start, const QVector<quint16> &values) {
+QByteArray writeRequest(quint8 address, int start, const QVector<quint16> &values)
+{
     QByteArray frame;
     for (const int byte :
          {int(address), 16, start >> 8, start & 0xFF, 0, values.size(), 2 * values.size()})
@@ -51,7 +55,8 @@ QByteArray writeRequest(quint8 address, int start, const QVector<quint16> &value
     return withCrc(frame);
 }
 
-QVector<quint16> registersOf(const QByteArray &reply) {
+QVector<quint16> registersOf(const QByteArray &reply)
+{
     QVector<quint16> values;
     for (int i = 3; i + 1 < reply.size() - 2; i += 2)
         values << quint16(quint8(reply[i]) << 8 | quint8(reply[i + 1]));
@@ -60,7 +65,8 @@ QVector<quint16> registersOf(const QByteArray &reply) {
 
 } // namespace
 
-class TestSimulator : public QObject {
+class TestSimulator : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -97,7 +103,8 @@ private:
     std::unique_ptr<PtyClient> client_;
 };
 
-std::unique_ptr<Simulator> TestSimulator::started(const Simulator::Options &options) {
+std::unique_ptr<Simulator> TestSimulator::started(const Simulator::Options &options)
+{
     client_.reset();
     auto simulator = std::make_unique<Simulator>(options);
     if (simulator->start())
@@ -105,12 +112,14 @@ std::unique_ptr<Simulator> TestSimulator::started(const Simulator::Options &opti
     return simulator;
 }
 
-QByteArray TestSimulator::transact(const QByteArray &request) {
+QByteArray TestSimulator::transact(const QByteArray &request)
+{
     client_->send(request);
     return client_->receive();
 }
 
-void TestSimulator::startUpload(int archive) {
+void TestSimulator::startUpload(int archive)
+{
     QVERIFY(crcValid(transact(writeRequest(1, 33, {quint16(archive)}))));
     QVERIFY(crcValid(transact(writeRequest(1, 32, {32}))));
     QVERIFY(sim_->archiveUploadActive());
@@ -118,7 +127,8 @@ void TestSimulator::startUpload(int archive) {
 }
 
 // Receives blocks until EOT, checking and acknowledging each.
-void TestSimulator::download(QByteArray *data) {
+void TestSimulator::download(QByteArray *data)
+{
     for (int number = 1;; ++number) {
         const QByteArray head = client_->receiveCount(1);
         QCOMPARE(head.size(), 1);
@@ -138,19 +148,22 @@ void TestSimulator::download(QByteArray *data) {
     QTRY_VERIFY(!sim_->archiveUploadActive());
 }
 
-void TestSimulator::crcCheckValues() {
+void TestSimulator::crcCheckValues()
+{
     QCOMPARE(Crc16::modbus("123456789"), quint16(0x4B37));
     QCOMPARE(Crc16::xmodem("123456789"), quint16(0x31C3));
 }
 
-void TestSimulator::readsReturnRegisters_data() {
+void TestSimulator::readsReturnRegisters_data()
+{
     QTest::addColumn<int>("deviceType");
     QTest::addColumn<int>("concentrationBase");
     QTest::newRow("32 channels") << 32 << 36;
     QTest::newRow("64 channels") << 64 << 68;
 }
 
-void TestSimulator::readsReturnRegisters() {
+void TestSimulator::readsReturnRegisters()
+{
     QFETCH(int, deviceType);
     QFETCH(int, concentrationBase);
     Simulator::Options options;
@@ -176,7 +189,8 @@ void TestSimulator::readsReturnRegisters() {
     QCOMPARE(sim_->requestCount(), 3);
 }
 
-void TestSimulator::writeChangesRegistersAndLog() {
+void TestSimulator::writeChangesRegistersAndLog()
+{
     sim_ = started();
     const QByteArray reply = transact(writeRequest(1, 60, {1, 2, 0xFFFF}));
     QCOMPARE(reply, withCrc(QByteArray("\x01\x10\x00\x3C\x00\x03", 6)));
@@ -189,7 +203,8 @@ void TestSimulator::writeChangesRegistersAndLog() {
     QVERIFY(sim_->writeLog().isEmpty());
 }
 
-void TestSimulator::commandsSetIdentity() {
+void TestSimulator::commandsSetIdentity()
+{
     sim_ = started();
     for (const auto &command :
          QVector<QPair<quint16, quint16>>{{0x0012, 38}, {0x3456, 37}, {0x0102, 39}, {7, 48}}) {
@@ -203,7 +218,8 @@ void TestSimulator::commandsSetIdentity() {
     QCOMPARE(sim_->writeLog().size(), 8);
 }
 
-void TestSimulator::clockRunsFromWrittenValue() {
+void TestSimulator::clockRunsFromWrittenValue()
+{
     sim_ = started();
     const QDateTime local = QDateTime::currentDateTime();
     const qint64 wallAsUtc = local.toSecsSinceEpoch() + local.offsetFromUtc();
@@ -218,7 +234,8 @@ void TestSimulator::clockRunsFromWrittenValue() {
     QVERIFY(now >= written && now <= written + 2);
 }
 
-void TestSimulator::foreignBrokenAndUnknownRequests() {
+void TestSimulator::foreignBrokenAndUnknownRequests()
+{
     sim_ = started();
     QByteArray broken = readRequest(1, 3, 0, 4);
     broken[7] = char(broken[7] ^ 0x01);
@@ -236,7 +253,8 @@ void TestSimulator::foreignBrokenAndUnknownRequests() {
     QCOMPARE(sim_->holdingRegister(4), before);
 }
 
-void TestSimulator::replyFaults_data() {
+void TestSimulator::replyFaults_data()
+{
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("valid");
@@ -248,7 +266,8 @@ void TestSimulator::replyFaults_data() {
     QTest::newRow("no reply") << Fault::NoReply << 0 << false << 0;
 }
 
-void TestSimulator::replyFaults() {
+void TestSimulator::replyFaults()
+{
     QFETCH(Fault, fault);
     QFETCH(int, size);
     QFETCH(bool, valid);
@@ -264,7 +283,8 @@ void TestSimulator::replyFaults() {
     QVERIFY(crcValid(transact(readRequest(1, 3, 50, 2))));
 }
 
-void TestSimulator::piecesWithGaps_data() {
+void TestSimulator::piecesWithGaps_data()
+{
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("minGapMs");
     QTest::addColumn<int>("maxGapMs");
@@ -272,7 +292,8 @@ void TestSimulator::piecesWithGaps_data() {
     QTest::newRow("long gaps") << Fault::PiecesLongGaps << 75 << 400;
 }
 
-void TestSimulator::piecesWithGaps() {
+void TestSimulator::piecesWithGaps()
+{
     QFETCH(Fault, fault);
     QFETCH(int, minGapMs);
     QFETCH(int, maxGapMs);
@@ -293,7 +314,8 @@ void TestSimulator::piecesWithGaps() {
     QVERIFY(crcValid(reply));
 }
 
-void TestSimulator::stopAnsweringUntilCleared() {
+void TestSimulator::stopAnsweringUntilCleared()
+{
     sim_ = started();
     sim_->setFault(Fault::StopAnswering, 2);
     for (int i = 0; i < 2; ++i)
@@ -306,7 +328,8 @@ void TestSimulator::stopAnsweringUntilCleared() {
     QVERIFY(crcValid(transact(readRequest(1, 3, 0, 1))));
 }
 
-void TestSimulator::bytesSentToClosedPortAreLost() {
+void TestSimulator::bytesSentToClosedPortAreLost()
+{
     sim_ = started();
     sim_->setFault(Fault::PiecesLongGaps, 0, 100);
     client_->send(readRequest(1, 3, 50, 10));
@@ -321,7 +344,8 @@ void TestSimulator::bytesSentToClosedPortAreLost() {
     QVERIFY(crcValid(reply));
 }
 
-void TestSimulator::endlessLineEnds() {
+void TestSimulator::endlessLineEnds()
+{
     sim_ = started();
     sim_->setFault(Fault::EndlessLine, 0, 300);
     QElapsedTimer clock;
@@ -333,7 +357,8 @@ void TestSimulator::endlessLineEnds() {
     QVERIFY(crcValid(bytes.left(7)));
 }
 
-void TestSimulator::uploadsArchiveFile() {
+void TestSimulator::uploadsArchiveFile()
+{
     QTemporaryDir folder;
     QByteArray archive(100 * 16, '\0');
     QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(archive.data()),
@@ -357,7 +382,8 @@ void TestSimulator::uploadsArchiveFile() {
     QVERIFY(crcValid(transact(readRequest(1, 3, 0, 1))));
 }
 
-void TestSimulator::generatedArchiveHoldsValidRecords() {
+void TestSimulator::generatedArchiveHoldsValidRecords()
+{
     Simulator::Options options;
     options.generatedRecords = 130;
     sim_ = started(options);
@@ -380,7 +406,8 @@ void TestSimulator::generatedArchiveHoldsValidRecords() {
     }
 }
 
-void TestSimulator::xmodemFaultsHandLineBackToModbus_data() {
+void TestSimulator::xmodemFaultsHandLineBackToModbus_data()
+{
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("size");
     QTest::addColumn<char>("start");
@@ -392,7 +419,8 @@ void TestSimulator::xmodemFaultsHandLineBackToModbus_data() {
     QTest::newRow("silence") << Fault::XmSilence << 0 << char(0) << false;
 }
 
-void TestSimulator::xmodemFaultsHandLineBackToModbus() {
+void TestSimulator::xmodemFaultsHandLineBackToModbus()
+{
     QFETCH(Fault, fault);
     QFETCH(int, size);
     QFETCH(char, start);
@@ -418,7 +446,8 @@ void TestSimulator::xmodemFaultsHandLineBackToModbus() {
     QCOMPARE(sim_->completedUploads(), 0);
 }
 
-void TestSimulator::initialImageMarksForeignRegisters() {
+void TestSimulator::initialImageMarksForeignRegisters()
+{
     for (const int deviceType : {32, 64}) {
         Simulator::Options options;
         options.deviceType = deviceType;
@@ -449,7 +478,8 @@ void TestSimulator::initialImageMarksForeignRegisters() {
     }
 }
 
-void TestSimulator::stateSurvivesRestart() {
+void TestSimulator::stateSurvivesRestart()
+{
     QTemporaryDir folder;
     Simulator::Options options;
     options.stateFile = folder.filePath("state.bin");
@@ -468,7 +498,8 @@ void TestSimulator::stateSurvivesRestart() {
     QVERIFY(Simulator(options).holdingRegister(3000) != 0x4242);
 }
 
-void TestSimulator::pacedRepliesTakeWireTime() {
+void TestSimulator::pacedRepliesTakeWireTime()
+{
     Simulator::Options options;
     options.paceBaud = 9600;
     sim_ = started(options);
@@ -482,7 +513,8 @@ void TestSimulator::pacedRepliesTakeWireTime() {
     QVERIFY(crcValid(reply));
 }
 
-void TestSimulator::linkFollowsPort() {
+void TestSimulator::linkFollowsPort()
+{
     QTemporaryDir folder;
     Simulator::Options options;
     options.linkPath = folder.filePath("tq17");

@@ -13,7 +13,8 @@ constexpr int POLL_SLICE_MS = 10;
 
 } // namespace
 
-PtyPeer::PtyPeer() {
+PtyPeer::PtyPeer()
+{
     char name[128] = {};
     if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
         master = slave = -1;
@@ -27,7 +28,8 @@ PtyPeer::PtyPeer() {
     path = QString::fromLocal8Bit(name);
 }
 
-PtyPeer::~PtyPeer() {
+PtyPeer::~PtyPeer()
+{
     stop();
     if (master >= 0) {
         close(master);
@@ -35,37 +37,43 @@ PtyPeer::~PtyPeer() {
     }
 }
 
-speed_t PtyPeer::lineSpeed() const {
+speed_t PtyPeer::lineSpeed() const
+{
     termios now{};
     tcgetattr(slave, &now);
     return cfgetospeed(&now);
 }
 
-void PtyPeer::play(const QVector<Step> &steps) {
+void PtyPeer::play(const QVector<Step> &steps)
+{
     stop();
     stopping = false;
     worker = std::thread(&PtyPeer::runSteps, this, steps);
 }
 
-void PtyPeer::stream(int requestBytes, const QByteArray &chunk, int intervalMs) {
+void PtyPeer::stream(int requestBytes, const QByteArray &chunk, int intervalMs)
+{
     stop();
     stopping = false;
     worker = std::thread(&PtyPeer::runStream, this, requestBytes, chunk, intervalMs);
 }
 
-void PtyPeer::stop() {
+void PtyPeer::stop()
+{
     stopping = true;
     wake.notify_all();
     if (worker.joinable())
         worker.join();
 }
 
-QByteArray PtyPeer::heard() const {
+QByteArray PtyPeer::heard() const
+{
     std::lock_guard<std::mutex> guard(lock);
     return received;
 }
 
-void PtyPeer::runSteps(QVector<Step> steps) {
+void PtyPeer::runSteps(QVector<Step> steps)
+{
     for (const Step &step : steps) {
         if (!listen(step.requestBytes))
             return;
@@ -76,14 +84,16 @@ void PtyPeer::runSteps(QVector<Step> steps) {
     }
 }
 
-void PtyPeer::runStream(int requestBytes, QByteArray chunk, int intervalMs) {
+void PtyPeer::runStream(int requestBytes, QByteArray chunk, int intervalMs)
+{
     if (!listen(requestBytes))
         return;
     while (sendAll(chunk) && pause(intervalMs)) {
     }
 }
 
-bool PtyPeer::listen(int count) {
+bool PtyPeer::listen(int count)
+{
     int got = 0;
     int waited = 0;
     while (got < count && waited < REQUEST_TIMEOUT_MS && !stopping) {
@@ -103,7 +113,8 @@ bool PtyPeer::listen(int count) {
     return got >= count && !stopping;
 }
 
-bool PtyPeer::sendAll(const QByteArray &bytes) {
+bool PtyPeer::sendAll(const QByteArray &bytes)
+{
     int sent = 0;
     while (sent < bytes.size() && !stopping) {
         pollfd fd{master, POLLOUT, 0};
@@ -117,7 +128,8 @@ bool PtyPeer::sendAll(const QByteArray &bytes) {
     return !stopping;
 }
 
-bool PtyPeer::pause(int ms) {
+bool PtyPeer::pause(int ms)
+{
     std::unique_lock<std::mutex> guard(lock);
     return !wake.wait_for(guard, std::chrono::milliseconds(ms), [this] { return stopping.load(); });
 }

@@ -12,7 +12,8 @@
 #include <thread>
 
 // The far end of a pseudo-terminal, playing scripted replies with chosen timing.
-class PtyPeer {
+class PtyPeer
+{
 public:
     struct Piece {
         int delayMs;

@@ -37,8 +37,8 @@ constexpr std::array<Event, 13> kEventCycle = {{
     {12, true, false},
 }};
 
-QByteArray record(quint8 channel, quint8 code, quint32 time, quint16 raw, quint8 scale,
-                  quint16 aux) {
+QByteArray record(quint8 channel, quint8 code, quint32 time, quint16 raw, quint8 scale, quint16 aux)
+{
     QByteArray bytes(kRecordSize, '\0');
     uchar *data = reinterpret_cast<uchar *>(bytes.data());
     data[0] = 'Z';
@@ -53,19 +53,22 @@ QByteArray record(quint8 channel, quint8 code, quint32 time, quint16 raw, quint8
 
 } // namespace
 
-QByteArray ArchiveSource::archive(int number, const QVector<quint8> &channelScales) const {
+QByteArray ArchiveSource::archive(int number, const QVector<quint8> &channelScales) const
+{
     if (directory_.isEmpty())
         return generate(number, channelScales);
     QFile file(QDir(directory_).filePath(fileName(number)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString ArchiveSource::fileName(int number) {
+QString ArchiveSource::fileName(int number)
+{
     return number == 0 ? QStringLiteral("events.arh")
                        : QStringLiteral("chan%1.arh").arg(number, 2, 10, QLatin1Char('0'));
 }
 
-QByteArray ArchiveSource::generate(int number, const QVector<quint8> &channelScales) const {
+QByteArray ArchiveSource::generate(int number, const QVector<quint8> &channelScales) const
+{
     const quint32 start = DeviceClock().now() - quint32(generatedRecords_) * kRecordSpacingSeconds;
     const auto scaleOf = [&](int channel) {
         return channel >= 1 && channel <= channelScales.size() ? channelScales[channel - 1] : 0;

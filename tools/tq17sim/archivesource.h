@@ -6,10 +6,12 @@
 
 // The archives the controller uploads: files from a folder ("events.arh", "chan01.arh", ...) or,
 // without a folder, generated records ending at the present time.
-class ArchiveSource {
+class ArchiveSource
+{
 public:
     ArchiveSource(const QString &directory, int generatedRecords)
-        : directory_(directory), generatedRecords_(generatedRecords) {}
+        : directory_(directory), generatedRecords_(generatedRecords)
+    {}
 
     // Archive 0 is the events archive, k that of channel k. channelScales holds the record scale
     // byte of every channel for generated values. A missing file gives an empty archive.

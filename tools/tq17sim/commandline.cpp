@@ -6,7 +6,8 @@
 namespace {
 
 bool readInt(const QCommandLineParser &parser, const QString &name, int low, int high, int *value,
-             QString *error) {
+             QString *error)
+{
     if (!parser.isSet(name))
         return true;
     bool ok = false;
@@ -19,7 +20,8 @@ bool readInt(const QCommandLineParser &parser, const QString &name, int low, int
     return true;
 }
 
-bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error) {
+bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error)
+{
     if (!parser.isSet(QStringLiteral("fault")) ||
         faultFromName(parser.value(QStringLiteral("fault")), fault))
         return true;
@@ -27,7 +29,8 @@ bool readFault(const QCommandLineParser &parser, SimFault *fault, QString *error
     return false;
 }
 
-bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QString *error) {
+bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QString *error)
+{
     if (!parser.isSet(QStringLiteral("serial")))
         return true;
     bool ok = false;
@@ -39,7 +42,8 @@ bool readFactoryNumber(const QCommandLineParser &parser, quint32 *number, QStrin
 
 } // namespace
 
-bool CommandLine::parse(const QStringList &arguments, Settings *settings, QString *error) {
+bool CommandLine::parse(const QStringList &arguments, Settings *settings, QString *error)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulates a TQ-17 gas-detection controller on a pseudo-terminal: a Modbus RTU slave\n"

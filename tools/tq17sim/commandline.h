@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // The tq17sim command line.
-class CommandLine {
+class CommandLine
+{
 public:
     struct Settings {
         Simulator::Options options;

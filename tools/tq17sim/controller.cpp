@@ -20,61 +20,71 @@ enum Command {
 
 constexpr int kWriteMultiple = 16;
 
-int word(const QByteArray &frame, int at) {
+int word(const QByteArray &frame, int at)
+{
     return quint8(frame[at]) << 8 | quint8(frame[at + 1]);
 }
 
 } // namespace
 
 Controller::Controller(const DeviceLayout &layout, quint32 factoryNumber, const QString &stateFile)
-    : layout_(layout), stateFile_(stateFile), started_(std::chrono::steady_clock::now()) {
+    : layout_(layout), stateFile_(stateFile), started_(std::chrono::steady_clock::now())
+{
     InitialImage::fill(image_, layout_, factoryNumber);
     if (!stateFile_.isEmpty() && QFile::exists(stateFile_) && !image_.load(stateFile_))
         qWarning("tq17sim: %s is no register image, starting afresh", qPrintable(stateFile_));
 }
 
-quint16 Controller::holding(int address) {
+quint16 Controller::holding(int address)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
     return image_.holding(address);
 }
 
-void Controller::setHolding(int address, quint16 value) {
+void Controller::setHolding(int address, quint16 value)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
     image_.setHolding(address, value);
     restartClockIfWritten(address, 1);
 }
 
-quint16 Controller::input(int address) {
+quint16 Controller::input(int address)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
     return image_.input(address);
 }
 
-void Controller::setInput(int address, quint16 value) {
+void Controller::setInput(int address, quint16 value)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     pinnedInputs_.insert(address);
     image_.setInput(address, value);
 }
 
-QVector<RegisterWrite> Controller::writeLog() const {
+QVector<RegisterWrite> Controller::writeLog() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return writes_;
 }
 
-QVector<int> Controller::commandLog() const {
+QVector<int> Controller::commandLog() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return commands_;
 }
 
-void Controller::clearLogs() {
+void Controller::clearLogs()
+{
     std::lock_guard<std::mutex> lock(mutex_);
     writes_.clear();
     commands_.clear();
 }
 
-QVector<quint8> Controller::channelScales() {
+QVector<quint8> Controller::channelScales()
+{
     std::lock_guard<std::mutex> lock(mutex_);
     QVector<quint8> scales;
     // Configuration word: unit in bits 0..3, decimals in bits 4..5, as in the record.
@@ -84,7 +94,8 @@ QVector<quint8> Controller::channelScales() {
 }
 
 Controller::Outcome Controller::exchange(ModbusEngine &engine, const QByteArray &request,
-                                         int exceptionCode) {
+                                         int exceptionCode)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
     Outcome outcome;
@@ -94,7 +105,8 @@ Controller::Outcome Controller::exchange(ModbusEngine &engine, const QByteArray 
     return outcome;
 }
 
-void Controller::refresh() {
+void Controller::refresh()
+{
     const quint32 now = clock_.now();
     image_.setHolding(DeviceLayout::kClockLow, quint16(now));
     image_.setHolding(DeviceLayout::kClockHigh, quint16(now >> 16));
@@ -102,14 +114,16 @@ void Controller::refresh() {
     LiveValues::apply(image_, layout_, pinnedInputs_, elapsed.count());
 }
 
-void Controller::restartClockIfWritten(int first, int count) {
+void Controller::restartClockIfWritten(int first, int count)
+{
     if (first <= DeviceLayout::kClockHigh && first + count > DeviceLayout::kClockLow)
         clock_.set(quint32(image_.holding(DeviceLayout::kClockLow)) |
                    quint32(image_.holding(DeviceLayout::kClockHigh)) << 16);
 }
 
 // Returns the archive to upload when the write carried that command, else -1.
-int Controller::recordWrite(const QByteArray &request) {
+int Controller::recordWrite(const QByteArray &request)
+{
     const int first = word(request, 2);
     const int count = word(request, 4);
     for (int i = 0; i < count; ++i)
@@ -120,25 +134,19 @@ int Controller::recordWrite(const QByteArray &request) {
     return commanded ? runCommand(image_.holding(DeviceLayout::kCommand)) : -1;
 }
 
-int Controller::runCommand(int code) {
+int Controller::runCommand(int code)
+{
     commands_.append(code);
     const quint16 argument = image_.holding(DeviceLayout::kArgument);
     switch (code) {
-    case SetFactoryHigh:
-        image_.setInput(DeviceLayout::kFactoryHigh, argument);
-        break;
-    case SetFactoryLow:
-        image_.setInput(DeviceLayout::kFactoryLow, argument);
-        break;
-    case SetHardwareVersion:
-        image_.setHolding(DeviceLayout::kHardwareVersion, argument);
-        break;
+    case SetFactoryHigh: image_.setInput(DeviceLayout::kFactoryHigh, argument); break;
+    case SetFactoryLow: image_.setInput(DeviceLayout::kFactoryLow, argument); break;
+    case SetHardwareVersion: image_.setHolding(DeviceLayout::kHardwareVersion, argument); break;
     case SaveSettings:
         if (!stateFile_.isEmpty() && !image_.save(stateFile_))
             qWarning("tq17sim: cannot save the register image to %s", qPrintable(stateFile_));
         break;
-    case UploadArchive:
-        return argument;
+    case UploadArchive: return argument;
     case DirectAccess:
     case WriteToChannel:
     default:

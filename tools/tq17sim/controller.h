@@ -16,7 +16,8 @@ class ModbusEngine;
 
 // The controller behind the Modbus interface: its registers, clock, live values and commands,
 // and the record of what was written to it. Every public member is thread-safe.
-class Controller {
+class Controller
+{
 public:
     // Loads the state file when one is named and exists; otherwise starts from InitialImage.
     Controller(const DeviceLayout &layout, quint32 factoryNumber, const QString &stateFile);

@@ -1,6 +1,7 @@
 #include "tools/tq17sim/crc16.h"
 
-quint16 Crc16::modbus(const QByteArray &bytes) {
+quint16 Crc16::modbus(const QByteArray &bytes)
+{
     quint16 crc = 0xFFFF;
     for (const char byte : bytes) {
         crc ^= quint8(byte);
@@ -10,7 +11,8 @@ quint16 Crc16::modbus(const QByteArray &bytes) {
     return crc;
 }
 
-quint16 Crc16::xmodem(const QByteArray &bytes) {
+quint16 Crc16::xmodem(const QByteArray &bytes)
+{
     quint16 crc = 0;
     for (const char byte : bytes) {
         crc ^= quint16(quint8(byte) << 8);

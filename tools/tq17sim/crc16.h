@@ -4,7 +4,8 @@
 #include <QtGlobal>
 
 // The two CRC-16 flavours on the controller's line.
-class Crc16 {
+class Crc16
+{
 public:
     // Modbus RTU frames: init 0xFFFF, reflected polynomial 0xA001; sent low byte first.
     static quint16 modbus(const QByteArray &bytes);

@@ -4,7 +4,8 @@
 #include <chrono>
 
 // The controller's clock: seconds since 1970 of local wall-clock time counted as if it were UTC.
-class DeviceClock {
+class DeviceClock
+{
 public:
     DeviceClock(); // starts at the host's local time
 

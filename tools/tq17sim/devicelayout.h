@@ -27,7 +27,8 @@ struct DeviceLayout {
     int pwmBase;
 
     // 64 selects the 64-channel model, anything else the 32-channel one.
-    static DeviceLayout forType(int deviceType) {
+    static DeviceLayout forType(int deviceType)
+    {
         if (deviceType == 64)
             return {64, 4, 12, 16, 20, 68, 132, 196};
         return {32, 2, 12, 14, 16, 36, 68, 100};

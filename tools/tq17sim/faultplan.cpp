@@ -1,6 +1,7 @@
 #include "tools/tq17sim/faultplan.h"
 
-void FaultPlan::set(SimFault fault, int after, int parameter, int count) {
+void FaultPlan::set(SimFault fault, int after, int parameter, int count)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     fault_ = fault;
     after_ = after;
@@ -9,12 +10,14 @@ void FaultPlan::set(SimFault fault, int after, int parameter, int count) {
     ++generation_;
 }
 
-int FaultPlan::generation() const {
+int FaultPlan::generation() const
+{
     std::lock_guard<std::mutex> lock(mutex_);
     return generation_;
 }
 
-FaultPlan::Shot FaultPlan::hit(bool upload) {
+FaultPlan::Shot FaultPlan::hit(bool upload)
+{
     std::lock_guard<std::mutex> lock(mutex_);
     if (fault_ == SimFault::None || isXmodemFault(fault_) != upload)
         return {};

@@ -5,7 +5,8 @@
 #include <mutex>
 
 // Which fault strikes which request or upload. Thread-safe: tests arm it while the server runs.
-class FaultPlan {
+class FaultPlan
+{
 public:
     struct Shot {
         SimFault fault = SimFault::None;

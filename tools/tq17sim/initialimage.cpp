@@ -11,17 +11,20 @@ constexpr std::array<const char *, 8> kGasNames = {"CH4", "H2S",  "CO", "O2",
                                                    "NH3", "C3H8", "H2", "NO2"};
 
 // Input status code in bits 4..7, error status code in bits 8..9.
-constexpr quint16 statusWord(int thresholds, int input, int error) {
+constexpr quint16 statusWord(int thresholds, int input, int error)
+{
     return quint16(thresholds | input << 4 | error << 8);
 }
 
-int powerOfTen(int decimals) {
+int powerOfTen(int decimals)
+{
     return decimals == 0 ? 1 : decimals == 1 ? 10 : 100;
 }
 
 } // namespace
 
-void InitialImage::fill(RegisterImage &image, const DeviceLayout &layout, quint32 factoryNumber) {
+void InitialImage::fill(RegisterImage &image, const DeviceLayout &layout, quint32 factoryNumber)
+{
     for (int a = 0; a < DeviceLayout::kHoldingCount; ++a)
         image.setHolding(a, holdingFiller(a));
     for (int a = 0; a < DeviceLayout::kInputCount; ++a)
@@ -34,7 +37,8 @@ void InitialImage::fill(RegisterImage &image, const DeviceLayout &layout, quint3
     fillStatus(image, layout);
 }
 
-void InitialImage::fillDevice(RegisterImage &image, const DeviceLayout &layout) {
+void InitialImage::fillDevice(RegisterImage &image, const DeviceLayout &layout)
+{
     image.setHolding(DeviceLayout::kHardwareVersion, 0x0101);
     image.setHolding(DeviceLayout::kCommand, 0);
     image.setHolding(DeviceLayout::kArgument, 0);
@@ -52,7 +56,8 @@ void InitialImage::fillDevice(RegisterImage &image, const DeviceLayout &layout) 
     setMaskBit(image, layout.deltaMask, 2);
 }
 
-void InitialImage::fillChannel(RegisterImage &image, int channel) {
+void InitialImage::fillChannel(RegisterImage &image, int channel)
+{
     const int b = DeviceLayout::channelBlock(channel);
     const int decimals = channel % 3;
     const int scale = powerOfTen(decimals);
@@ -91,7 +96,8 @@ void InitialImage::fillChannel(RegisterImage &image, int channel) {
     image.setHolding(b + 49, quint16(3000 + channel));
 }
 
-void InitialImage::fillStatus(RegisterImage &image, const DeviceLayout &layout) {
+void InitialImage::fillStatus(RegisterImage &image, const DeviceLayout &layout)
+{
     const int onOff = layout.onOffMask;
     for (int c = 0; c < layout.channels; ++c) {
         const bool on = image.holding(onOff + c / 16) & (1 << (c % 16));
@@ -102,14 +108,16 @@ void InitialImage::fillStatus(RegisterImage &image, const DeviceLayout &layout) 
     image.setInput(DeviceLayout::kStatusBase + 5, statusWord(0, 2, 3));
 }
 
-void InitialImage::setText(RegisterImage &image, int address, const QByteArray &text) {
+void InitialImage::setText(RegisterImage &image, int address, const QByteArray &text)
+{
     const QByteArray padded = text.leftJustified(16, '\0', true);
     for (int k = 0; k < 8; ++k)
         image.setHolding(address + k,
                          quint16(quint8(padded[2 * k]) | quint8(padded[2 * k + 1]) << 8));
 }
 
-void InitialImage::setMaskBit(RegisterImage &image, int mask, int channel) {
+void InitialImage::setMaskBit(RegisterImage &image, int mask, int channel)
+{
     const int address = mask + channel / 16;
     image.setHolding(address, quint16(image.holding(address) | 1 << (channel % 16)));
 }

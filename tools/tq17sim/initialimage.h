@@ -9,7 +9,8 @@ class RegisterImage;
 // The register contents of a freshly configured controller: a few channels on, varied channel
 // settings, and a distinct non-zero filler in every register the configuration tool does not own,
 // so that tests can tell whether the tool left those alone.
-class InitialImage {
+class InitialImage
+{
 public:
     static void fill(RegisterImage &image, const DeviceLayout &layout, quint32 factoryNumber);
 

@@ -17,27 +17,31 @@ constexpr int kStallStepMs = 100;
 
 } // namespace
 
-Line::Line(int fd, PortWatch &watch) : fd_(fd), watch_(watch) {
+Line::Line(int fd, PortWatch &watch) : fd_(fd), watch_(watch)
+{
     // Without the wake-up pipe, stop requests are still seen at the next time-out.
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
         wake_[0] = wake_[1] = -1;
 }
 
-Line::~Line() {
+Line::~Line()
+{
     for (const int fd : wake_) {
         if (fd >= 0)
             ::close(fd);
     }
 }
 
-void Line::requestStop() {
+void Line::requestStop()
+{
     stop_ = true;
     if (wake_[1] >= 0 && ::write(wake_[1], "x", 1) < 0) {
         // The pipe is full: a wake-up is pending anyway.
     }
 }
 
-bool Line::fill(int timeoutMs) {
+bool Line::fill(int timeoutMs)
+{
     if (!waitUntil(POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs)))
         return false;
     char buffer[4096];
@@ -49,13 +53,15 @@ bool Line::fill(int timeoutMs) {
     return true;
 }
 
-int Line::peek(int timeoutMs) {
+int Line::peek(int timeoutMs)
+{
     if (input_.isEmpty() && !fill(timeoutMs))
         return -1;
     return quint8(input_[0]);
 }
 
-bool Line::write(const QByteArray &bytes, int baud) {
+bool Line::write(const QByteArray &bytes, int baud)
+{
     if (baud <= 0)
         return writeAll(bytes.constData(), bytes.size());
     // Chunks of about 5 ms of wire time, each released when its last byte would have arrived.
@@ -71,12 +77,14 @@ bool Line::write(const QByteArray &bytes, int baud) {
     return true;
 }
 
-bool Line::pause(int ms) {
+bool Line::pause(int ms)
+{
     waitUntil(0, Clock::now() + std::chrono::milliseconds(ms));
     return !stopping();
 }
 
-bool Line::writeAll(const char *data, int size) {
+bool Line::writeAll(const char *data, int size)
+{
     int stalledMs = 0;
     while (size > 0 && watch_.listening()) {
         const ssize_t count = ::write(fd_, data, size_t(size));
@@ -100,7 +108,8 @@ bool Line::writeAll(const char *data, int size) {
 
 // Waits until fd_ is ready for the events (none: only waits), the deadline passes or a stop is
 // requested, taking in the port's opens and closes meanwhile. True when fd_ became ready.
-bool Line::waitUntil(short events, Clock::time_point deadline) {
+bool Line::waitUntil(short events, Clock::time_point deadline)
+{
     using namespace std::chrono;
     while (!stopping()) {
         // Rounded up, so that we never wake early and spin.

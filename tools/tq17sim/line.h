@@ -9,7 +9,8 @@ class PortWatch;
 // The simulator's end of the serial line: buffered input, optionally paced output, and waits
 // that end at once when the simulator is asked to stop. Used by the server thread only, apart
 // from requestStop().
-class Line {
+class Line
+{
 public:
     // fd: the non-blocking master side; neither it nor the watch is owned.
     Line(int fd, PortWatch &watch);

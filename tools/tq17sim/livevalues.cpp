@@ -8,7 +8,8 @@ namespace {
 
 constexpr double kPeriodSeconds = 120.0;
 
-void setUnlessPinned(RegisterImage &image, const QSet<int> &pinned, int address, double value) {
+void setUnlessPinned(RegisterImage &image, const QSet<int> &pinned, int address, double value)
+{
     if (!pinned.contains(address))
         image.setInput(address, quint16(std::lround(value)));
 }
@@ -16,7 +17,8 @@ void setUnlessPinned(RegisterImage &image, const QSet<int> &pinned, int address,
 } // namespace
 
 void LiveValues::apply(RegisterImage &image, const DeviceLayout &layout, const QSet<int> &pinned,
-                       double seconds) {
+                       double seconds)
+{
     for (int c = 0; c < layout.channels; ++c) {
         // Each channel drifts in its own phase between 0 and 30 % of its range.
         const double level = 0.5 + 0.5 * std::sin(2.0 * M_PI * seconds / kPeriodSeconds + c);

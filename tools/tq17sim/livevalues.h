@@ -7,7 +7,8 @@
 class RegisterImage;
 
 // Slowly drifting measurements: concentration, ADC and PWM of every channel as functions of time.
-class LiveValues {
+class LiveValues
+{
 public:
     // Writes the values as they stand after the given number of seconds; registers in pinned keep
     // whatever they hold.

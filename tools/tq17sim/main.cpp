@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <pthread.h>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QCoreApplication application(argc, argv);
     CommandLine::Settings settings;
     QString error;

@@ -14,7 +14,8 @@ constexpr int kResponseTimeoutUs = 1000;
 
 } // namespace
 
-ModbusEngine::ModbusEngine(int slaveAddress) {
+ModbusEngine::ModbusEngine(int slaveAddress)
+{
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return;
@@ -30,7 +31,8 @@ ModbusEngine::ModbusEngine(int slaveAddress) {
     modbus_set_response_timeout(context_, 0, kResponseTimeoutUs);
 }
 
-ModbusEngine::~ModbusEngine() {
+ModbusEngine::~ModbusEngine()
+{
     if (context_ != nullptr)
         modbus_free(context_);
     if (engineEnd_ >= 0)
@@ -40,7 +42,8 @@ ModbusEngine::~ModbusEngine() {
 }
 
 QByteArray ModbusEngine::reply(const QByteArray &request, modbus_mapping_t *mapping,
-                               int exceptionCode) {
+                               int exceptionCode)
+{
     if (!isValid() || request.isEmpty())
         return {};
     // Bytes of an earlier frame that libmodbus did not consume would spoil this one.
@@ -57,7 +60,8 @@ QByteArray ModbusEngine::reply(const QByteArray &request, modbus_mapping_t *mapp
     return sent > 0 ? takePending(ourEnd_) : QByteArray();
 }
 
-QByteArray ModbusEngine::takePending(int fd) {
+QByteArray ModbusEngine::takePending(int fd)
+{
     QByteArray bytes;
     char buffer[512];
     ssize_t count;

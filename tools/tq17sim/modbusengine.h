@@ -6,7 +6,8 @@
 // libmodbus as the protocol engine of the slave. Its RTU context talks over one end of a socket
 // pair instead of a serial port, so the frames can be taken from the pseudo-terminal, and the
 // replies given back to it, by our own code.
-class ModbusEngine {
+class ModbusEngine
+{
 public:
     explicit ModbusEngine(int slaveAddress);
     ~ModbusEngine();

@@ -5,7 +5,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-PortWatch::PortWatch(const QString &path, int slaveFd) : slaveFd_(slaveFd) {
+PortWatch::PortWatch(const QString &path, int slaveFd) : slaveFd_(slaveFd)
+{
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ >= 0 &&
         inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE) < 0) {
@@ -14,12 +15,14 @@ PortWatch::PortWatch(const QString &path, int slaveFd) : slaveFd_(slaveFd) {
     }
 }
 
-PortWatch::~PortWatch() {
+PortWatch::~PortWatch()
+{
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-void PortWatch::update() {
+void PortWatch::update()
+{
     if (fd_ < 0)
         return;
     alignas(inotify_event) char buffer[4096];

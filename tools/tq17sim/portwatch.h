@@ -6,7 +6,8 @@
 // Follows the opens and closes of the port by its users. A real line loses what is sent
 // while nobody listens; a pseudo-terminal would keep it for the next user, so it is
 // dropped here. Without inotify the port counts as always listened to.
-class PortWatch {
+class PortWatch
+{
 public:
     // slaveFd: the simulator's own descriptor of the port, used to drop unread bytes.
     PortWatch(const QString &path, int slaveFd);

@@ -11,7 +11,8 @@
 
 namespace {
 
-bool makeRaw(int fd) {
+bool makeRaw(int fd)
+{
     termios settings;
     if (tcgetattr(fd, &settings) != 0)
         return false;
@@ -19,18 +20,21 @@ bool makeRaw(int fd) {
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
-bool addFlags(int fd, int getCommand, int setCommand, int flags) {
+bool addFlags(int fd, int getCommand, int setCommand, int flags)
+{
     const int current = fcntl(fd, getCommand);
     return current >= 0 && fcntl(fd, setCommand, current | flags) == 0;
 }
 
 } // namespace
 
-PseudoTerminal::~PseudoTerminal() {
+PseudoTerminal::~PseudoTerminal()
+{
     close();
 }
 
-bool PseudoTerminal::open(const QString &linkPath) {
+bool PseudoTerminal::open(const QString &linkPath)
+{
     close();
     if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
         return fail(QStringLiteral("openpty"));
@@ -57,7 +61,8 @@ bool PseudoTerminal::open(const QString &linkPath) {
     return true;
 }
 
-void PseudoTerminal::close() {
+void PseudoTerminal::close()
+{
     if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == slavePath_)
         QFile::remove(linkPath_);
     linkPath_.clear();
@@ -69,7 +74,8 @@ void PseudoTerminal::close() {
     }
 }
 
-bool PseudoTerminal::fail(const QString &what) {
+bool PseudoTerminal::fail(const QString &what)
+{
     error_ = QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(errno)));
     close();
     return false;

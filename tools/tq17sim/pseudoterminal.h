@@ -7,7 +7,8 @@
 
 // A raw pseudo-terminal pair standing in for the controller's serial port. The slave side stays
 // open here too, so the line does not hang up while the tool closes and reopens its end.
-class PseudoTerminal {
+class PseudoTerminal
+{
 public:
     PseudoTerminal() = default;
     ~PseudoTerminal();

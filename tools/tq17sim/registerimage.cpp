@@ -11,37 +11,44 @@ namespace {
 
 constexpr quint32 kFileMagic = 0x54513137; // "TQ17"
 
-bool inRange(int address, int count) {
+bool inRange(int address, int count)
+{
     return address >= 0 && address < count;
 }
 
 } // namespace
 
 RegisterImage::RegisterImage()
-    : mapping_(modbus_mapping_new(0, 0, DeviceLayout::kHoldingCount, DeviceLayout::kInputCount)) {
+    : mapping_(modbus_mapping_new(0, 0, DeviceLayout::kHoldingCount, DeviceLayout::kInputCount))
+{
     Q_CHECK_PTR(mapping_.get());
 }
 
-quint16 RegisterImage::holding(int address) const {
+quint16 RegisterImage::holding(int address) const
+{
     return inRange(address, mapping_->nb_registers) ? mapping_->tab_registers[address] : 0;
 }
 
-void RegisterImage::setHolding(int address, quint16 value) {
+void RegisterImage::setHolding(int address, quint16 value)
+{
     if (inRange(address, mapping_->nb_registers))
         mapping_->tab_registers[address] = value;
 }
 
-quint16 RegisterImage::input(int address) const {
+quint16 RegisterImage::input(int address) const
+{
     return inRange(address, mapping_->nb_input_registers) ? mapping_->tab_input_registers[address]
                                                           : 0;
 }
 
-void RegisterImage::setInput(int address, quint16 value) {
+void RegisterImage::setInput(int address, quint16 value)
+{
     if (inRange(address, mapping_->nb_input_registers))
         mapping_->tab_input_registers[address] = value;
 }
 
-bool RegisterImage::save(const QString &path) const {
+bool RegisterImage::save(const QString &path) const
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -54,7 +61,8 @@ bool RegisterImage::save(const QString &path) const {
     return out.status() == QDataStream::Ok && file.commit();
 }
 
-bool RegisterImage::load(const QString &path) {
+bool RegisterImage::load(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

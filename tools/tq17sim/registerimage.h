@@ -7,7 +7,8 @@
 
 // The controller's holding and input registers, kept in the form libmodbus serves them from.
 // Out-of-range addresses read 0 and ignore writes.
-class RegisterImage {
+class RegisterImage
+{
 public:
     RegisterImage();
 

@@ -7,7 +7,8 @@ struct RegisterWrite {
     int address;
     quint16 value;
 
-    bool operator==(const RegisterWrite &other) const {
+    bool operator==(const RegisterWrite &other) const
+    {
         return address == other.address && value == other.value;
     }
 };

@@ -14,13 +14,13 @@ constexpr char kEndlessByte = 0x55;
 } // namespace
 
 void ReplySender::send(const QByteArray &reply, const FaultPlan::Shot &fault,
-                       const std::function<bool()> &keepGoing) {
+                       const std::function<bool()> &keepGoing)
+{
     if (reply.isEmpty())
         return;
     switch (fault.fault) {
     case SimFault::NoReply:
-    case SimFault::StopAnswering:
-        return;
+    case SimFault::StopAnswering: return;
     case SimFault::BadCrc: {
         QByteArray spoilt = reply;
         spoilt[spoilt.size() - 1] = char(spoilt.back() ^ 0xFF);
@@ -28,22 +28,15 @@ void ReplySender::send(const QByteArray &reply, const FaultPlan::Shot &fault,
         return;
     }
     case SimFault::PiecesShortGaps:
-    case SimFault::PiecesLongGaps:
-        sendInPieces(reply, fault.parameter);
-        return;
-    case SimFault::OverlongReply:
-        line_.write(overlong(reply, fault.parameter), baud_);
-        return;
-    case SimFault::EndlessLine:
-        sendEndless(reply, fault.parameter, keepGoing);
-        return;
-    default:
-        line_.write(reply, baud_);
-        return;
+    case SimFault::PiecesLongGaps: sendInPieces(reply, fault.parameter); return;
+    case SimFault::OverlongReply: line_.write(overlong(reply, fault.parameter), baud_); return;
+    case SimFault::EndlessLine: sendEndless(reply, fault.parameter, keepGoing); return;
+    default: line_.write(reply, baud_); return;
     }
 }
 
-void ReplySender::sendInPieces(const QByteArray &reply, int gapMs) {
+void ReplySender::sendInPieces(const QByteArray &reply, int gapMs)
+{
     for (int i = 0; i < kPieces; ++i) {
         const int from = reply.size() * i / kPieces;
         const int to = reply.size() * (i + 1) / kPieces;
@@ -53,7 +46,8 @@ void ReplySender::sendInPieces(const QByteArray &reply, int gapMs) {
 }
 
 void ReplySender::sendEndless(const QByteArray &reply, int durationMs,
-                              const std::function<bool()> &keepGoing) {
+                              const std::function<bool()> &keepGoing)
+{
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(durationMs);
     bool going = line_.write(reply, baud_);
     while (going && keepGoing() && std::chrono::steady_clock::now() < end)
@@ -61,7 +55,8 @@ void ReplySender::sendEndless(const QByteArray &reply, int durationMs,
 }
 
 // Starts like the reply and ends in a valid CRC, so only its length gives it away.
-QByteArray ReplySender::overlong(const QByteArray &reply, int length) {
+QByteArray ReplySender::overlong(const QByteArray &reply, int length)
+{
     QByteArray frame = reply.left(2);
     for (int i = frame.size(); i < length - 2; ++i)
         frame.append(char(i * 37));

@@ -8,7 +8,8 @@
 class Line;
 
 // Puts a Modbus reply on the line, spoilt the way the fault says.
-class ReplySender {
+class ReplySender
+{
 public:
     ReplySender(Line &line, int baud) : line_(line), baud_(baud) {}
 

@@ -4,7 +4,8 @@
 
 // Tells where a Modbus RTU request ends, from its function code, without waiting for the
 // inter-frame silence (a pseudo-terminal carries no timing worth trusting).
-class RequestFramer {
+class RequestFramer
+{
 public:
     static constexpr int kUntilSilence = -1;
 
@@ -12,7 +13,8 @@ public:
     // kUntilSilence for functions whose frames end only where the line falls silent.
     static int frameLength(const QByteArray &bytes);
     // Read holding, read input and write multiple registers: all the controller serves.
-    static bool isServedFunction(int function) {
+    static bool isServedFunction(int function)
+    {
         return function == 3 || function == 4 || function == 16;
     }
 };

@@ -22,9 +22,11 @@ Server::Server(Line &line, Controller &controller, FaultPlan &faults, const Arch
                int slaveAddress, int baud)
     : line_(line), controller_(controller), faults_(faults), archives_(archives),
       slaveAddress_(slaveAddress), engine_(slaveAddress), replies_(line, baud),
-      xmodem_(line, baud > 0 ? kXmodemBaud : 0) {}
+      xmodem_(line, baud > 0 ? kXmodemBaud : 0)
+{}
 
-void Server::run() {
+void Server::run()
+{
     while (!line_.stopping()) {
         const QByteArray &input = line_.input();
         const int length = RequestFramer::frameLength(input);
@@ -43,7 +45,8 @@ void Server::run() {
     }
 }
 
-void Server::serve(const QByteArray &request) {
+void Server::serve(const QByteArray &request)
+{
     ++requests_;
     if (quint8(request[0]) != slaveAddress_)
         return;
@@ -59,13 +62,15 @@ void Server::serve(const QByteArray &request) {
 }
 
 // libmodbus alone would also serve functions the controller does not have.
-int Server::exceptionFor(const QByteArray &request, const FaultPlan::Shot &fault) {
+int Server::exceptionFor(const QByteArray &request, const FaultPlan::Shot &fault)
+{
     if (!RequestFramer::isServedFunction(quint8(request[1])))
         return MODBUS_EXCEPTION_ILLEGAL_FUNCTION;
     return fault.fault == SimFault::ExceptionReply ? fault.parameter : 0;
 }
 
-void Server::upload(int archive) {
+void Server::upload(int archive)
+{
     const FaultPlan::Shot fault = faults_.onUpload();
     if (xmodem_.send(archives_.archive(archive, controller_.channelScales()), fault))
         ++completedUploads_;

@@ -14,7 +14,8 @@ class Line;
 
 // The serving loop of the simulator's thread: cuts requests out of the line, has the controller
 // answer them, sends the replies, and runs an archive upload when one is commanded.
-class Server {
+class Server
+{
 public:
     Server(Line &line, Controller &controller, FaultPlan &faults, const ArchiveSource &archives,
            int slaveAddress, int baud);

@@ -29,11 +29,13 @@ constexpr std::array<FaultEntry, 14> kFaults = {{
 
 } // namespace
 
-bool isXmodemFault(SimFault fault) {
+bool isXmodemFault(SimFault fault)
+{
     return fault >= SimFault::XmEotAtOnce;
 }
 
-int defaultFaultParameter(SimFault fault) {
+int defaultFaultParameter(SimFault fault)
+{
     for (const FaultEntry &entry : kFaults) {
         if (entry.fault == fault)
             return entry.defaultParameter;
@@ -41,7 +43,8 @@ int defaultFaultParameter(SimFault fault) {
     return 0;
 }
 
-bool faultFromName(const QString &name, SimFault *fault) {
+bool faultFromName(const QString &name, SimFault *fault)
+{
     for (const FaultEntry &entry : kFaults) {
         if (name == QLatin1String(entry.name)) {
             *fault = entry.fault;
@@ -51,7 +54,8 @@ bool faultFromName(const QString &name, SimFault *fault) {
     return false;
 }
 
-QStringList faultNames() {
+QStringList faultNames()
+{
     QStringList names;
     for (const FaultEntry &entry : kFaults)
         names << QLatin1String(entry.name);

@@ -10,13 +10,16 @@ Simulator::Simulator(const Options &options)
     : options_(options),
       controller_(std::make_unique<Controller>(DeviceLayout::forType(options.deviceType),
                                                options.factoryNumber, options.stateFile)),
-      archives_(options.archiveDir, options.generatedRecords) {}
+      archives_(options.archiveDir, options.generatedRecords)
+{}
 
-Simulator::~Simulator() {
+Simulator::~Simulator()
+{
     stop();
 }
 
-bool Simulator::start() {
+bool Simulator::start()
+{
     if (thread_.joinable())
         return true;
     if (!pty_.open(options_.linkPath)) {
@@ -35,7 +38,8 @@ bool Simulator::start() {
     return true;
 }
 
-void Simulator::stop() {
+void Simulator::stop()
+{
     if (!thread_.joinable())
         return;
     line_->requestStop();
@@ -43,51 +47,63 @@ void Simulator::stop() {
     pty_.close();
 }
 
-void Simulator::setFault(Fault fault, int afterRequests, int parameter, int count) {
+void Simulator::setFault(Fault fault, int afterRequests, int parameter, int count)
+{
     faults_.set(fault, afterRequests, parameter, count);
 }
 
-quint16 Simulator::holdingRegister(int address) const {
+quint16 Simulator::holdingRegister(int address) const
+{
     return controller_->holding(address);
 }
 
-void Simulator::setHoldingRegister(int address, quint16 value) {
+void Simulator::setHoldingRegister(int address, quint16 value)
+{
     controller_->setHolding(address, value);
 }
 
-quint16 Simulator::inputRegister(int address) const {
+quint16 Simulator::inputRegister(int address) const
+{
     return controller_->input(address);
 }
 
-void Simulator::setInputRegister(int address, quint16 value) {
+void Simulator::setInputRegister(int address, quint16 value)
+{
     controller_->setInput(address, value);
 }
 
-quint32 Simulator::factoryNumber() const {
+quint32 Simulator::factoryNumber() const
+{
     return quint32(inputRegister(DeviceLayout::kFactoryHigh)) << 16 |
            inputRegister(DeviceLayout::kFactoryLow);
 }
 
-QVector<Simulator::Write> Simulator::writeLog() const {
+QVector<Simulator::Write> Simulator::writeLog() const
+{
     return controller_->writeLog();
 }
 
-QVector<int> Simulator::commandLog() const {
+QVector<int> Simulator::commandLog() const
+{
     return controller_->commandLog();
 }
 
-void Simulator::clearLogs() {
+void Simulator::clearLogs()
+{
     controller_->clearLogs();
 }
 
-int Simulator::requestCount() const {
+int Simulator::requestCount() const
+{
     return server_ ? server_->requestCount() : 0;
 }
 
-int Simulator::completedUploads() const {
+int Simulator::completedUploads() const
+{
     return server_ ? server_->completedUploads() : 0;
 }
 
-bool Simulator::archiveUploadActive() const {
+bool Simulator::archiveUploadActive() const
+{
     return server_ && server_->uploadActive();
 }

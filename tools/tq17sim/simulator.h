@@ -26,7 +26,8 @@ class Server;
 // ADC and PWM values at the model's bases; the last three drift over time unless set here.
 // Every register the configuration tool does not own holds InitialImage::holdingFiller(address)
 // or InitialImage::inputFiller(address).
-class Simulator {
+class Simulator
+{
 public:
     using Fault = SimFault;
     using Write = RegisterWrite;

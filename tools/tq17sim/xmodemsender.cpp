@@ -20,7 +20,8 @@ const QByteArray kStrayBytes("\x55\xAA\x13", 3);
 
 } // namespace
 
-bool XmodemSender::send(const QByteArray &archive, const FaultPlan::Shot &fault) {
+bool XmodemSender::send(const QByteArray &archive, const FaultPlan::Shot &fault)
+{
     if (!awaitStart() || fault.fault == SimFault::XmSilence)
         return false;
     const int blocks =
@@ -32,14 +33,16 @@ bool XmodemSender::send(const QByteArray &archive, const FaultPlan::Shot &fault)
     return deliver(QByteArray(1, kEot));
 }
 
-bool XmodemSender::awaitStart() {
+bool XmodemSender::awaitStart()
+{
     if (line_.peek(kStartTimeoutMs) != kStart)
         return false;
     line_.drop(1);
     return true;
 }
 
-bool XmodemSender::deliver(const QByteArray &frame) {
+bool XmodemSender::deliver(const QByteArray &frame)
+{
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (!line_.write(frame, baud_))
             return false;
@@ -53,8 +56,8 @@ bool XmodemSender::deliver(const QByteArray &frame) {
     return false;
 }
 
-QByteArray XmodemSender::block(const QByteArray &archive, int number,
-                               const FaultPlan::Shot &fault) {
+QByteArray XmodemSender::block(const QByteArray &archive, int number, const FaultPlan::Shot &fault)
+{
     const bool struck = fault.parameter == number;
     const bool shortBlock = struck && fault.fault == SimFault::XmShortBlock;
     const int size = shortBlock ? kShortBlockSize : kBlockSize;

@@ -9,7 +9,8 @@ class Line;
 // The sending side of XMODEM-1K: waits for "C", sends 1024-byte blocks with CRC-16 and
 // waits for ACK after each, then ends with EOT. Bytes it does not expect are left unread,
 // for the Modbus side to serve once the upload is given up.
-class XmodemSender {
+class XmodemSender
+{
 public:
     XmodemSender(Line &line, int baud) : line_(line), baud_(baud) {}
 
