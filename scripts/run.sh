@@ -17,7 +17,7 @@ trap 'kill $simulator 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [[ -e "$port" ]] && break; sleep 0.1; done
 
 echo "Simulator running. In the tool type this port name into \"Порт\": $port"
-echo "then press \"Подключить\"."
+echo "set \"MB адрес\" to 1 and press \"Подключить\"."
 mkdir -p "$root/build/workdir"
 cd "$root/build/workdir"   # the tool keeps its "ini" in the current directory
 "$build/tq17config"
