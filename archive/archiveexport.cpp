@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <cstring>
 
 namespace {
 
@@ -26,15 +27,59 @@ int readArchiveFile(const QString &name, ArchiveRecord *buffer)
     QFile file(name);
     if (!ArchiveFiles::openOrReport(file))
         return -1;
+    std::memset(buffer, 0, sizeof(ArchiveRecord) * ARCHIVE_RECORD_CAPACITY);
     return ArchiveFiles::readRecords(file, buffer, ARCHIVE_RECORD_CAPACITY);
 }
 
+// The UTF-8 of the texts that follow from a single byte of a record, made once for an export
+// rather than for every row.
+class ByteTexts
+{
+public:
+    ByteTexts()
+    {
+        for (int byte = 0; byte < BYTE_VALUES; ++byte) {
+            // One record serves every table, as each of these texts reads a byte of its own.
+            ArchiveRecord record{};
+            record.channel = record.code = record.scale = uint8_t(byte);
+            channels[byte] = ArchiveText::channelText(record).toUtf8();
+            eventNames[byte] = ArchiveText::eventName(record.code).toUtf8();
+            unitNames[byte] = ArchiveText::unitName(ArchiveText::unitIndex(record)).toUtf8();
+            unitNamesOrDefault[byte] = ArchiveText::unitNameOrDefault(record).toUtf8();
+        }
+    }
+
+    const char *channel(const ArchiveRecord &record) const
+    {
+        return channels[record.channel].constData();
+    }
+    const char *eventName(const ArchiveRecord &record) const
+    {
+        return eventNames[record.code].constData();
+    }
+    const char *unitName(const ArchiveRecord &record) const
+    {
+        return unitNames[record.scale].constData();
+    }
+    const char *unitNameOrDefault(const ArchiveRecord &record) const
+    {
+        return unitNamesOrDefault[record.scale].constData();
+    }
+
+private:
+    static constexpr int BYTE_VALUES = 256;
+    QByteArray channels[BYTE_VALUES];
+    QByteArray eventNames[BYTE_VALUES];
+    QByteArray unitNames[BYTE_VALUES];
+    QByteArray unitNamesOrDefault[BYTE_VALUES];
+};
+
 void writeEmptySlotRow(int row)
 {
-    xlsxExportFile.writeRow(row, {QString::fromLatin1(ArchiveText::EMPTY_SLOT)});
+    xlsxExportFile.writeRow(row, {ArchiveText::EMPTY_SLOT});
 }
 
-void writeEventSheetRow(const ArchiveRecord &record, int row)
+void writeEventSheetRow(const ArchiveRecord &record, int row, const ByteTexts &texts)
 {
     using namespace ArchiveText;
     if (!isValid(record)) {
@@ -42,45 +87,42 @@ void writeEventSheetRow(const ArchiveRecord &record, int row)
         return;
     }
     const bool withValue = carriesValue(record.code);
-    xlsxExportFile.writeRow(
-        row, {dateText(record), timeText(record), channelText(record), eventName(record.code),
-              withValue ? QVariant(value(record)) : QVariant(QString()),
-              withValue ? unitNameOrDefault(record) : QString(), QString(), QString()});
+    xlsxExportFile.writeRow(row, {dateChars(record).text, timeChars(record).text,
+                                  texts.channel(record), texts.eventName(record),
+                                  withValue ? XlsxCell(value(record)) : XlsxCell(),
+                                  withValue ? texts.unitNameOrDefault(record) : nullptr});
 }
 
-void writeChannelSheetRow(const ArchiveRecord &record, int row)
+void writeChannelSheetRow(const ArchiveRecord &record, int row, const ByteTexts &texts)
 {
     using namespace ArchiveText;
     if (!isValid(record)) {
         writeEmptySlotRow(row);
         return;
     }
-    xlsxExportFile.writeRow(row, {dateText(record), timeText(record), value(record),
-                                  unitName(unitIndex(record)), QString(), QString()});
+    xlsxExportFile.writeRow(row, {dateChars(record).text, timeChars(record).text, value(record),
+                                  texts.unitName(record)});
 }
 
-void writeEventSheet(int recordCount)
+void writeEventSheet(int recordCount, const ByteTexts &texts)
 {
-    xlsxExportFile.writeRow(1, {QStringLiteral("Дата"), QStringLiteral("Время"),
-                                QStringLiteral("Канал"), QStringLiteral("Событие"),
-                                QStringLiteral("Концен."), QStringLiteral("Ед. изм.")});
+    xlsxExportFile.writeRow(1, {"Дата", "Время", "Канал", "Событие", "Концен.", "Ед. изм."});
     xlsxExportFile.setColumnWidth(EVENT_NAME_COLUMN, EVENT_NAME_WIDTH);
     for (int i = 0; i < recordCount; ++i)
-        writeEventSheetRow(eventRecords[i], i + 2);
+        writeEventSheetRow(eventRecords[i], i + 2, texts);
 }
 
 // False, after saying so, when the channel's file cannot be opened.
-bool writeChannelSheet(const QString &folder, int channel)
+bool writeChannelSheet(const QString &folder, int channel, const ByteTexts &texts)
 {
     const int recordCount =
         readArchiveFile(ArchiveFiles::channelFile(folder, channel), channelArchiveRecords);
     if (recordCount < 0)
         return false;
     xlsxExportFile.addSheet(QString::asprintf("К.%02d", channel));
-    xlsxExportFile.writeRow(1, {QStringLiteral("Дата"), QStringLiteral("Время"),
-                                QStringLiteral("Концен."), QStringLiteral("Ед. изм.")});
+    xlsxExportFile.writeRow(1, {"Дата", "Время", "Концен.", "Ед. изм."});
     for (int k = 0; k < recordCount; ++k)
-        writeChannelSheetRow(channelArchiveRecords[k], k + 2);
+        writeChannelSheetRow(channelArchiveRecords[k], k + 2, texts);
     return true;
 }
 
@@ -116,9 +158,10 @@ void Archive::exportToXlsx(QProgressBar *bar)
         reportNotWritten(target);
         return;
     }
-    writeEventSheet(eventCount);
+    const ByteTexts texts;
+    writeEventSheet(eventCount, texts);
     for (int channel = 1; channel <= channelCount; ++channel) {
-        if (!writeChannelSheet(folder, channel)) {
+        if (!writeChannelSheet(folder, channel, texts)) {
             xlsxExportFile.discardDocument();
             return;
         }

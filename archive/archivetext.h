@@ -13,6 +13,12 @@ constexpr int NAMED_EVENT_CODES = 14;
 constexpr int UNIT_NAME_COUNT = 8;
 extern const char EMPTY_SLOT[]; // "---"
 
+// A date or time text as an ASCII C string held by value: the export writes one of each for
+// every row and has no use for a QString.
+struct MomentChars {
+    char text[36]; // room for three ints of any value
+};
+
 inline bool isValid(const ArchiveRecord &record)
 {
     return record.marker == VALID_MARKER;
@@ -20,6 +26,8 @@ inline bool isValid(const ArchiveRecord &record)
 int unitIndex(const ArchiveRecord &record);
 int decimals(const ArchiveRecord &record);
 
+MomentChars dateChars(const ArchiveRecord &record);
+MomentChars timeChars(const ArchiveRecord &record);
 QString dateText(const ArchiveRecord &record);
 QString timeText(const ArchiveRecord &record);
 QString channelText(const ArchiveRecord &record);

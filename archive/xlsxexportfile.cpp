@@ -22,14 +22,13 @@ std::filesystem::path nativePath(const QString &name)
     return std::filesystem::u8path(name.toStdString());
 }
 
-lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const QVariant &value)
+lxw_error writeCell(lxw_worksheet *sheet, lxw_row_t row, lxw_col_t column, const XlsxCell &cell)
 {
-    if (value.userType() == QMetaType::Double)
-        return worksheet_write_number(sheet, row, column, value.toDouble(), nullptr);
-    const QString text = value.toString();
-    if (text.isEmpty())
+    if (cell.isNumber)
+        return worksheet_write_number(sheet, row, column, cell.number, nullptr);
+    if (!cell.text || !*cell.text)
         return LXW_NO_ERROR;
-    return worksheet_write_string(sheet, row, column, text.toUtf8().constData(), nullptr);
+    return worksheet_write_string(sheet, row, column, cell.text, nullptr);
 }
 
 // The library does not check its writes to the scratch files holding each sheet's rows; without
@@ -76,12 +75,12 @@ bool XlsxExportFile::createDocument(const QString &firstSheet)
     return !writeFailed;
 }
 
-void XlsxExportFile::writeRow(int row, std::initializer_list<QVariant> values)
+void XlsxExportFile::writeRow(int row, std::initializer_list<XlsxCell> cells)
 {
     const auto sheetRow = lxw_row_t(row - 1);
     lxw_col_t column = 0;
-    for (const QVariant &value : values) {
-        if (writeCell(sheets.last(), sheetRow, column++, value) != LXW_NO_ERROR)
+    for (const XlsxCell &cell : cells) {
+        if (writeCell(sheets.last(), sheetRow, column++, cell) != LXW_NO_ERROR)
             writeFailed = true;
     }
 }
@@ -129,13 +128,15 @@ bool XlsxExportFile::replaceTarget()
 {
     const QString target = file.fileName();
     const QString part = partFile->fileName();
-    QFile::setPermissions(part, QFileInfo::exists(target) ? QFile::permissions(target)
-                                                          : NEW_FILE_PERMISSIONS);
+    const QFile::Permissions permissions =
+        QFileInfo::exists(target) ? QFile::permissions(target) : NEW_FILE_PERMISSIONS;
     // Unlike QFile::rename, this replaces an existing file, in one step.
     std::error_code error;
     std::filesystem::rename(nativePath(part), nativePath(target), error);
     if (error)
         return false;
     partFile->setAutoRemove(false);
+    // Only now: a read-only part file could not be removed after a failed rename.
+    QFile::setPermissions(target, permissions);
     return true;
 }

@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QString>
-#include <QVariant>
 #include <QVector>
 #include <initializer_list>
 #include <memory>
@@ -11,6 +10,18 @@
 class QTemporaryFile;
 struct lxw_workbook;
 struct lxw_worksheet;
+
+// A cell for XlsxExportFile::writeRow: a number, a UTF-8 text, or blank, as a null or empty text
+// also is.
+struct XlsxCell {
+    XlsxCell() = default;
+    XlsxCell(double number) : number(number), isNumber(true) {}
+    XlsxCell(const char *text) : text(text) {}
+
+    double number = 0;
+    const char *text = nullptr;
+    bool isNumber = false;
+};
 
 // Target of the archive export: the last folder and file chosen, kept in "ini".
 // A workbook is built in a temporary file beside the target and takes the target's place only
@@ -26,11 +37,10 @@ public:
     // Begins a workbook for the file's name whose first sheet, the one it opens on, is named
     // firstSheet; false when it cannot be begun.
     bool createDocument(const QString &firstSheet);
-    // Writes the values into row (from 1) of the current sheet, value i into column i + 1:
-    // doubles as numbers, everything else as text; an empty text leaves its cell blank.
-    // Rows of a sheet go out in ascending order. The values come as a braced list, which costs
-    // no allocation, where a QVariantList would allocate for every value of every row.
-    void writeRow(int row, std::initializer_list<QVariant> values);
+    // Writes the cells into row (from 1) of the current sheet, cell i into column i + 1.
+    // Rows of a sheet go out in ascending order. The cells come as a braced list, which costs
+    // no allocation, where a container would allocate for every row.
+    void writeRow(int row, std::initializer_list<XlsxCell> cells);
     // Sets the width of a column (from 1) of the current sheet, in characters.
     void setColumnWidth(int column, double width);
     // Appends a sheet and makes it the current one.
