@@ -2,6 +2,7 @@
 // with a full events archive and a full channel archive, next to merely reading and decoding
 // the same records.
 #include "archive/archive.h"
+#include "archive/archivefiles.h"
 #include "archive/archivetext.h"
 #include "ui_mainwindow.h"
 
@@ -83,11 +84,12 @@ void readAndDecode(const QString &folder)
 {
     static ArchiveRecord buffer[ARCHIVE_RECORD_CAPACITY];
     qint64 characters = 0;
-    for (const char *name : {"events.arh", "chan01.arh"}) {
-        QFile file(folder + name);
+    for (const QString &name :
+         {ArchiveFiles::eventsFile(folder), ArchiveFiles::channelFile(folder, 1)}) {
+        QFile file(name);
         if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", name);
-        const int count = int(file.read(reinterpret_cast<char *>(buffer), sizeof buffer) / 16);
+            qFatal("cannot read %s", qPrintable(name));
+        const int count = ArchiveFiles::readRecords(file, buffer, ARCHIVE_RECORD_CAPACITY);
         for (int i = 0; i < count; ++i) {
             using namespace ArchiveText;
             const ArchiveRecord &record = buffer[i];
@@ -119,8 +121,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < folders.size(); ++i) {
         const QString folder = drive + folders[i] + QLatin1Char('/');
         QDir().mkpath(folder);
-        writeFullArchive(folder + QStringLiteral("events.arh"), true, i);
-        writeFullArchive(folder + QStringLiteral("chan01.arh"), false, i);
+        writeFullArchive(ArchiveFiles::eventsFile(folder), true, i);
+        writeFullArchive(ArchiveFiles::channelFile(folder, 1), false, i);
     }
     const QString folder = drive + folders[0] + QLatin1Char('/');
 

@@ -1,4 +1,5 @@
 // Time of a 250-block archive download at 115200 baud, next to its wire time.
+#include "device/registermap.h"
 #include "link/modbus.h"
 #include "link/xmodem_line.h"
 #include "tools/tq17sim/simulator.h"
@@ -12,9 +13,6 @@ namespace {
 
 constexpr int BLOCKS = 250;
 constexpr int RECORDS_PER_BLOCK = 64;
-constexpr int CMD_REG = 32;
-constexpr int ARG_REG = 33;
-constexpr uint16_t ARCHIVE_UPLOAD = 32;
 constexpr uint16_t FIRST_CHANNEL_ARCHIVE = 1;
 // "C", an ACK per block and the ACK of the EOT go out; the EOT comes in.
 constexpr int CONTROL_BYTES = 1 + BLOCKS + 1 + 1;
@@ -65,7 +63,7 @@ int main(int argc, char *argv[])
     if (!modbusLine.openPort())
         return 1;
     writeRegister(modbusLine, ARG_REG, FIRST_CHANNEL_ARCHIVE);
-    writeRegister(modbusLine, CMD_REG, ARCHIVE_UPLOAD);
+    writeRegister(modbusLine, CMD_REG, CMD_ARCHIVE_UPLOAD);
     modbusLine.closePort();
 
     xmodem_line line;

@@ -74,10 +74,7 @@ void tst_ArchiveDownload::channelArchive_fillsRowsBlanksTheRestAndReopensModbus(
     QCOMPARE(cell(w, "tvArcNotes", 150), QString());
     QCOMPARE(cell(w, "tvArcNotes", 191), QString());
     QCOMPARE(selectedRow(w, "tvArcNotes"), 149);
-    QVERIFY(w.isConnected());
-    w.click("DateTimeRead");
-    w.tick();
-    QVERIFY(w.isConnected());
+    QVERIFY(w.modbusAnswers());
     QVERIFY(w.answerer.messages().isEmpty());
 }
 
@@ -114,10 +111,7 @@ void tst_ArchiveDownload::badBlockInTheMiddle_keepsEarlierRows()
     QVERIFY(isDate(cell(w, "tvArcNotes", 127)));
     QCOMPARE(cell(w, "tvArcNotes", 128), QString());
     QCOMPARE(cell(w, "tvArcNotes", 999), QString());
-    QVERIFY(w.isConnected());
-    w.click("DateTimeRead");
-    w.tick();
-    QVERIFY(w.isConnected());
+    QVERIFY(w.modbusAnswers());
     QVERIFY(w.answerer.messages().isEmpty());
 }
 
@@ -141,9 +135,7 @@ void tst_ArchiveDownload::modbusLineAt9600_keepsItsBaudRateAfterwards()
     download(w, 5);
     QCOMPARE(mbLine.baudRate, 9600);
     QVERIFY(isDate(cell(w, "tvArcNotes", 63)));
-    w.click("DateTimeRead");
-    w.tick();
-    QVERIFY(w.isConnected());
+    QVERIFY(w.modbusAnswers());
 }
 
 void tst_ArchiveDownload::portThatCannotReopen_disconnectsSilently()
@@ -153,9 +145,7 @@ void tst_ArchiveDownload::portThatCannotReopen_disconnectsSilently()
     options.linkPath = links.filePath("port");
     ConnectedWindow w(options);
     QVERIFY(w.simulator.start());
-    w.widget<QComboBox>("cComPort")->setEditText(options.linkPath);
-    w.widget<QSpinBox>("sbMB_Adr")->setValue(1);
-    w.click("Start");
+    w.pressStart(options.linkPath);
     w.tick();
     QVERIFY(w.isConnected());
     QVERIFY(QFile::remove(options.linkPath)); // the port is gone once the line lets go of it

@@ -44,13 +44,11 @@ private slots:
 void tst_Connection::startOnMissingPort_reportsItAndStaysDisconnected()
 {
     ConnectedWindow w;
-    w.widget<QComboBox>("cComPort")->setEditText("/dev/tq17-none");
-    w.click("Start");
+    w.pressStart("/dev/tq17-none");
     QCOMPARE(w.answerer.messages(), QStringList{"Ошибка открытия порта /dev/tq17-none"});
     verifyState(w, false);
 
-    w.widget<QComboBox>("cComPort")->setEditText(QString());
-    w.click("Start");
+    w.pressStart(QString());
     QCOMPARE(w.answerer.messages().last(), QString("Ошибка открытия порта "));
 }
 
@@ -72,9 +70,7 @@ void tst_Connection::silentController_isReportedAfterTheFirstTick()
     ConnectedWindow w;
     QVERIFY(w.simulator.start());
     w.simulator.setFault(Simulator::Fault::StopAnswering);
-    w.widget<QComboBox>("cComPort")->setEditText(w.simulator.portPath());
-    w.widget<QSpinBox>("sbMB_Adr")->setValue(1);
-    w.click("Start");
+    w.pressStart(w.simulator.portPath());
     verifyState(w, true);
     // The window's own timer runs the first tick.
     QTRY_COMPARE_WITH_TIMEOUT(w.answerer.messages(), QStringList{"Ошибка связи"}, 5000);
@@ -85,9 +81,7 @@ void tst_Connection::portNameEndsAtTheFirstBlank()
 {
     ConnectedWindow w;
     QVERIFY(w.simulator.start());
-    w.widget<QComboBox>("cComPort")->setEditText(w.simulator.portPath() + " (Maker Ltd)");
-    w.widget<QSpinBox>("sbMB_Adr")->setValue(1);
-    w.click("Start");
+    w.pressStart(w.simulator.portPath() + " (Maker Ltd)");
     QCOMPARE(mbLine.portName, w.simulator.portPath());
     QVERIFY(w.isConnected());
 }
@@ -99,10 +93,7 @@ void tst_Connection::slaveAddress247_isUsedInEveryFrame()
     ConnectedWindow w(options);
     QVERIFY(w.connect());
     QCOMPARE(mbLine.mbAddr, quint8(247));
-    w.click("DateTimeRead");
-    w.tick();
-    QVERIFY(w.isConnected());
-    QVERIFY(w.answerer.messages().isEmpty());
+    QVERIFY(w.modbusAnswers());
 }
 
 QTEST_MAIN(tst_Connection)

@@ -75,6 +75,13 @@ Registers variedChannel(int unit, int decimals, int moduleField)
             {2, 0x0002}};
 }
 
+void bothDeviceTypes()
+{
+    QTest::addColumn<int>("channels");
+    QTest::newRow("32 channels") << 32;
+    QTest::newRow("64 channels") << 64;
+}
+
 } // namespace
 
 class tst_DeviceLink : public QObject
@@ -109,9 +116,7 @@ void tst_DeviceLink::connect_showsFactoryNumberAndHardwareVersion()
 
 void tst_DeviceLink::readRange_drawsEveryKindOfCell_data()
 {
-    QTest::addColumn<int>("channels");
-    QTest::newRow("32 channels") << 32;
-    QTest::newRow("64 channels") << 64;
+    bothDeviceTypes();
 }
 
 void tst_DeviceLink::readRange_drawsEveryKindOfCell()
@@ -191,9 +196,7 @@ void tst_DeviceLink::readRange_drawsEveryKindOfCell()
 
 void tst_DeviceLink::writeRange_changesOnlyOwnedRegisters_data()
 {
-    QTest::addColumn<int>("channels");
-    QTest::newRow("32 channels") << 32;
-    QTest::newRow("64 channels") << 64;
+    bothDeviceTypes();
 }
 
 void tst_DeviceLink::writeRange_changesOnlyOwnedRegisters()

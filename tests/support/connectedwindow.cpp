@@ -22,10 +22,7 @@ bool ConnectedWindow::connect()
 {
     if (!simulator.start())
         return false;
-    auto *port = widget<QComboBox>("cComPort");
-    port->setEditText(simulator.portPath());
-    widget<QSpinBox>("sbMB_Adr")->setValue(slaveAddress);
-    click("Start");
+    pressStart(simulator.portPath());
     if (!isConnected()) {
         qWarning() << "opening" << simulator.portPath() << "failed:" << answerer.messages();
         return false;
@@ -34,6 +31,21 @@ bool ConnectedWindow::connect()
     if (!isConnected())
         qWarning() << "connecting failed:" << answerer.messages();
     return isConnected();
+}
+
+void ConnectedWindow::pressStart(const QString &port)
+{
+    widget<QComboBox>("cComPort")->setEditText(port);
+    widget<QSpinBox>("sbMB_Adr")->setValue(slaveAddress);
+    click("Start");
+}
+
+bool ConnectedWindow::modbusAnswers()
+{
+    const int messages = answerer.messages().size();
+    click("DateTimeRead");
+    tick();
+    return isConnected() && answerer.messages().size() == messages;
 }
 
 void ConnectedWindow::tick()
