@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "app/inifile.h"
+#include "app/linkworker.h"
+#include "link/modbus.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
 #include "device/comboboxdelegate.h"
@@ -151,17 +153,30 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     Q_UNUSED(bottomRight)
     if (roles.isEmpty() || roles.last() != Qt::EditRole)
         return;
-    switch (data.writeCell(topLeft)) {
+    RegisterPatch patch;
+    switch (data.writeCell(topLeft, patch)) {
     case Data::CellWrite::Refused:
         // A refused edit shows the record's value again.
         disconnectCellHook();
         data.redrawCell(topLeft.row(), topLeft.column());
         connectCellHook();
         break;
-    case Data::CellWrite::Sent:
-        // A failed single-cell write is a link failure like any other.
-        checkLink();
-        break;
+    case Data::CellWrite::Sent: sendCellPatch(patch); break;
     case Data::CellWrite::Stored: break;
     }
+}
+
+// A failed single-cell write is a link failure like any other.
+void MainWindow::sendCellPatch(const RegisterPatch &patch)
+{
+    const int devType = data.devType;
+    worker->post([this, patch, devType] {
+        if (!mbLine.isOpen)
+            return;
+        ControllerLink(devType).apply(patch);
+        if (!ControllerLink::linkError())
+            return;
+        mbLine.closePort();
+        worker->report([this] { linkFailed(); });
+    });
 }

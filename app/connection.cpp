@@ -1,9 +1,11 @@
 #include "app/mainwindow.h"
 
+#include "app/linkworker.h"
 #include "app/messages.h"
 #include "link/modbus.h"
 #include "ui_mainwindow.h"
 
+#include <QLabel>
 #include <QSerialPortInfo>
 
 void MainWindow::on_Scan_clicked()
@@ -17,35 +19,61 @@ void MainWindow::on_Scan_clicked()
     }
 }
 
+// Opening is short, so the window waits for it; a stop still winding down goes first.
 void MainWindow::on_Start_clicked()
 {
     setupChannelTable(ui->cTypeDev->currentIndex());
-    mbLine.portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
-    mbLine.baudRate = ui->cComBaudrate->currentText().toInt();
-    mbLine.mbAddr = static_cast<quint8>(ui->sbMB_Adr->value());
-    if (!mbLine.openPort()) {
-        showCritical(QStringLiteral("Ошибка открытия порта ") + mbLine.portName);
+    const QString portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
+    const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
+    const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
+    bool opened = false;
+    worker->runAndWait([&] {
+        worker->clearStop();
+        mbLine.portName = portName;
+        mbLine.baudRate = baudRate;
+        mbLine.mbAddr = address;
+        opened = mbLine.openPort();
+    });
+    if (!opened) {
+        showCritical(QStringLiteral("Ошибка открытия порта ") + portName);
         return;
     }
+    linkPortName = portName;
+    connectedPort = QStringLiteral("%1, %2, адрес %3").arg(portName).arg(baudRate).arg(address);
+    identified = false;
     data.reqIdentify = 1;
+    data.online = true;
     timer.start(1000);
     setConnectedState(true);
+    showLinkState();
 }
 
+// Work in progress stops after its exchange; the line is closed once it has.
 void MainWindow::on_Stop_clicked()
 {
-    timer.stop();
-    mbLine.closePort();
-    setConnectedState(false);
+    worker->stop();
+    worker->post([] { mbLine.closePort(); });
+    enterDisconnected();
 }
 
-bool MainWindow::checkLink()
+void MainWindow::enterDisconnected()
 {
-    if (!mbLine.linkError)
-        return false;
-    on_Stop_clicked();
-    showCritical(QStringLiteral("Ошибка связи"));
-    return true;
+    timer.stop();
+    data.online = false;
+    setConnectedState(false);
+    showLinkState();
+}
+
+void MainWindow::showLinkState(const QString &operation)
+{
+    if (!data.online)
+        linkStateLabel->setText(QStringLiteral("Нет связи"));
+    else if (!operation.isEmpty())
+        linkStateLabel->setText(operation);
+    else
+        linkStateLabel->setText(QStringLiteral("Связь: ") + connectedPort +
+                                (identified ? QStringLiteral(", зав. № %1").arg(factoryNumber)
+                                            : QString()));
 }
 
 void MainWindow::setConnectedState(bool connected)

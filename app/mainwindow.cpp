@@ -1,12 +1,19 @@
 #include "app/mainwindow.h"
 
 #include "app/inifile.h"
+#include "app/linkworker.h"
 #include "device/columndefs.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
 #include <QListWidgetItem>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSerialPortInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -15,6 +22,9 @@ const QStringList DEVICE_TYPES = {"TQ-17 32K", "TQ-17 64K"};
 const QStringList BAUD_RATES = {"1200",  "2400",  "4800",  "9600",
                                 "19200", "38400", "57600", "115200"};
 
+// A port name typed into "Порт" is kept beside "ini", whose layout has no room for it.
+const QString TYPED_PORT_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".port");
+
 QString selectorText(const char *header)
 {
     return QString::fromUtf8(header).remove(QLatin1Char('\n')).remove(QLatin1Char('-'));
@@ -22,9 +32,11 @@ QString selectorText(const char *header)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui_MainWindow), worker(std::make_unique<LinkWorker>())
 {
     ui->setupUi(this);
+    setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
     on_Scan_clicked();
@@ -36,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui_MainWin
     memset(iniBlock.reserved, 0x01, sizeof(iniBlock.reserved));
     if (loadIni())
         restoreUiState();
+    restoreTypedPort();
     for (quint16 version : HW_VERSIONS)
         ui->HW_Ver->addItem(QString::asprintf("v.%02x.%02x", version >> 8, version & 0xFF));
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
@@ -44,12 +57,58 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui_MainWin
     setupChannelTable(ui->cTypeDev->currentIndex());
     data.clearRequests();
     setConnectedState(false);
+    showLinkState();
 }
 
+// The worker goes first: it ends its work after the exchange in progress and closes the port.
 MainWindow::~MainWindow()
 {
+    worker.reset();
     storeUiState();
     delete ui;
+}
+
+void MainWindow::setupStatusBar()
+{
+    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton->setObjectName(QStringLiteral("btCancel"));
+    cancelButton->hide();
+    connect(cancelButton, SIGNAL(clicked(bool)), this, SLOT(on_btCancel_clicked()));
+    linkStateLabel = new QLabel(this);
+    linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
+    ui->statusbar->addPermanentWidget(linkStateLabel);
+}
+
+void MainWindow::restoreTypedPort()
+{
+    QFile file(TYPED_PORT_FILE);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QString port = QString::fromUtf8(file.readAll()).trimmed();
+    if (port.isEmpty())
+        return;
+    if (ui->cComPort->findText(port) < 0)
+        ui->cComPort->insertItem(0, port);
+    ui->cComPort->setCurrentIndex(ui->cComPort->findText(port));
+}
+
+// Only a name the system does not list is kept; a listed port chosen at exit forgets it.
+void MainWindow::storeTypedPort()
+{
+    const QString port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
+    const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
+    const bool systemPort = std::any_of(listed.begin(), listed.end(), [&](const QSerialPortInfo &info) {
+        return info.portName() == port;
+    });
+    if (port.isEmpty() || systemPort) {
+        QFile::remove(TYPED_PORT_FILE);
+        return;
+    }
+    QSaveFile file(TYPED_PORT_FILE);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(port.toUtf8());
+        file.commit();
+    }
 }
 
 void MainWindow::fillFixedLists()
@@ -98,6 +157,7 @@ void MainWindow::storeUiState()
     for (int i = 0; i < COLUMN_COUNT; ++i)
         iniBlock.columnShown[i] = ui->lwSelect->item(i)->data(Qt::CheckStateRole).toInt();
     saveIni();
+    storeTypedPort();
 }
 
 void MainWindow::on_Exit_clicked()

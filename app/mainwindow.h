@@ -1,23 +1,32 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "app/polltick.h"
 #include "archive/archive.h"
 #include "device/data.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <QVector>
+#include <memory>
 
+class LinkWorker;
+class QLabel;
 class QModelIndex;
 class QProgressBar;
+class QPushButton;
 class Ui_MainWindow;
 
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, private PollView
 {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // True from the moment work is handed to the controller thread until all its results and
+    // messages have been shown.
+    Q_INVOKABLE bool linkBusy() const;
 
 private slots:
     void Timer();
@@ -46,45 +55,60 @@ private slots:
     void on_btWriteChan_clicked();
     void on_HW_VerSet_clicked();
     void on_DirectMode_clicked();
+    void on_btCancel_clicked();
 
 private:
     // Start-up and exit
     void fillFixedLists();
     void restoreUiState();
     void storeUiState();
+    void setupStatusBar();
+    void restoreTypedPort();
+    void storeTypedPort();
 
     // Connection control
-    bool checkLink();
     void setConnectedState(bool connected);
+    // The window's side of a disconnect; the line is closed by the worker.
+    void enterDisconnected();
+    void showLinkState(const QString &operation = QString());
+    void sendCellPatch(const RegisterPatch &patch);
 
     // Channel table
     void setupChannelTable(int devType);
     void connectCellHook();
     void disconnectCellHook();
 
-    // Poll tick steps
-    void writeRegister(int address, quint16 value);
-    void sendCommand(quint16 code);
-    void sendCommand(quint16 code, quint16 argument);
-    bool serveSerialNumSet();
-    void serveHwVerSet();
-    bool serveDateTimeRead();
-    bool serveDateTimeWrite();
-    bool serveRead();
-    bool serveWrite();
-    bool serveSave();
-    bool serveIdentify();
-    bool serveArcLoad();
-    void serveWriteChan();
-    void serveDirectMode();
-    void showRangeProgress(int channelIndex);
-    void receiveArchive(int archive);
+    // Poll tick: what the window hands over, and its side of the steps
+    TickInput takeTickInput(quint32 requests);
+    void linkFailed() override;
+    void portLost() override;
+    void factoryNumberRead(quint32 number) override;
+    void deviceInfoRead(const DeviceInfo &info,
+                        std::shared_ptr<const ChannelRecords> records) override;
+    void clockRead(quint32 clock) override;
+    void hardwareVersionRead(quint16 version) override;
+    void liveValuesRead(std::shared_ptr<const ChannelRecords> records) override;
+    void rangeReadStarted() override;
+    void channelRead(int channel, const ChannelRecord &record, int progress) override;
+    void rangeReadEnded(Ending ending) override;
+    void rangeWriteStarted() override;
+    void channelWritten(int channel, int progress) override;
+    void rangeWriteEnded(Ending ending) override;
+    void archiveStarted(int archiveNumber) override;
+    void archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block) override;
+    void archiveProgress(int progress, int row) override;
+    void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
+                      const QByteArray &records, bool modbusReopened) override;
+    void tickEnded(quint32 unserved) override;
 
-    // Progress bar of long operations
+    // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
     QProgressBar *createProgressBar();
     void releaseProgressBar(QProgressBar *bar);
-    void showProgressBar();
+    void showProgressBar(const QString &operation, bool cancellable);
     void removeProgressBar();
+    // The box that ends a long operation: its own text when done, "Операция отменена" when
+    // cancelled, none when the connection ended.
+    void showEnding(Ending ending, const QString &doneText);
 
     QProgressBar *progressBar = nullptr;
     Ui_MainWindow *ui;
@@ -93,6 +117,14 @@ private:
     int lastChan = 1;
     Data data;
     Archive archive;
+    std::unique_ptr<LinkWorker> worker;
+    QPushButton *cancelButton = nullptr;
+    QLabel *linkStateLabel = nullptr;
+    bool tickRunning = false;
+    QString linkPortName;
+    QString connectedPort;
+    quint32 factoryNumber = 0;
+    bool identified = false;
 };
 
 #endif

@@ -1,194 +1,172 @@
 #include "app/mainwindow.h"
 
+#include "app/linkworker.h"
 #include "app/messages.h"
 #include "device/registermap.h"
-#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <cstring>
 
-// One tick serves every pending request in a fixed order. A step returns
-// false when a link check failed: the connection is closed and the tick ends.
+// The tick's exchanges run in the worker; a tick never starts while the previous one runs,
+// and requests made meanwhile wait for the next tick.
 void MainWindow::Timer()
 {
-    if (data.reqSerialNumSet && !serveSerialNumSet())
+    if (tickRunning)
         return;
-    if (data.reqHwVerSet)
-        serveHwVerSet();
-    if (data.reqDateTimeRead && !serveDateTimeRead())
+    const quint32 requests = data.takeRequests();
+    if (!requests)
         return;
-    if (data.reqDateTimeWrite && !serveDateTimeWrite())
-        return;
-    if (data.reqRead && !serveRead())
-        return;
-    if (data.reqWrite && !serveWrite())
-        return;
-    if (data.reqSave && !serveSave())
-        return;
-    if (data.reqIdentify && !serveIdentify())
-        return;
-    if (data.reqArcLoad && !serveArcLoad())
-        return;
-    if (data.reqWriteChan)
-        serveWriteChan();
-    if (data.reqDirectMode)
-        serveDirectMode();
+    tickRunning = true;
+    const TickInput input = takeTickInput(requests);
+    worker->post([this, input] { PollTick(*worker, *this, input).run(); });
 }
 
-void MainWindow::writeRegister(int address, quint16 value)
+bool MainWindow::linkBusy() const
 {
-    const uint16_t word = swap16(value);
-    mbLine.writeMultiple(address, 1, &word);
-    mbLine.waitPkt();
+    return worker->busy();
 }
 
-void MainWindow::sendCommand(quint16 code)
+TickInput MainWindow::takeTickInput(quint32 requests)
 {
-    writeRegister(CMD_REG, code);
-}
-
-void MainWindow::sendCommand(quint16 code, quint16 argument)
-{
-    writeRegister(ARG_REG, argument);
-    writeRegister(CMD_REG, code);
-}
-
-bool MainWindow::serveSerialNumSet()
-{
-    const quint32 number = static_cast<quint32>(ui->SerialNumDev->text().toInt());
-    sendCommand(CMD_SERIAL_HIGH, number >> 16);
-    sendCommand(CMD_SERIAL_LOW, number & 0xFFFF);
-    data.reqSerialNumSet = 0;
-    return !checkLink();
-}
-
-void MainWindow::serveHwVerSet()
-{
-    data.reqHwVerSet = 0;
-    int index = ui->HW_Ver->currentIndex();
-    if (index < 0 || index >= 2)
-        index = 0;
-    sendCommand(CMD_HW_VERSION, HW_VERSIONS[index]);
-}
-
-bool MainWindow::serveDateTimeRead()
-{
-    data.reqDateTimeRead = 0;
-    data.readDeviceInfo();
-    if (checkLink())
-        return false;
+    TickInput input;
+    input.requests = requests;
+    input.devType = data.devType;
+    input.factoryNumber = static_cast<quint32>(ui->SerialNumDev->text().toInt());
+    const int hwIndex = ui->HW_Ver->currentIndex();
+    input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
     // The controller counts local wall-clock time as if it were UTC.
-    const QDateTime clock = QDateTime::fromSecsSinceEpoch(data.devTime, Qt::UTC);
-    ui->dateSet->setDate(clock.date());
-    const QTime time = clock.time();
-    ui->timeSet->setTime(QTime(time.hour(), time.minute(), time.second(), 0));
-    return true;
-}
-
-bool MainWindow::serveDateTimeWrite()
-{
-    data.reqDateTimeWrite = 0;
     const QTime time = ui->timeSet->time();
     const QDateTime wallClock(ui->dateSet->date(), QTime(time.hour(), time.minute(), time.second()),
                               Qt::UTC);
-    const quint32 seconds = static_cast<quint32>(wallClock.toSecsSinceEpoch());
-    const uint16_t words[2] = {swap16(seconds & 0xFFFF), swap16(seconds >> 16)};
-    mbLine.writeMultiple(REG_CLOCK, 2, words);
-    mbLine.waitPkt();
-    return !checkLink();
+    input.clock = static_cast<quint32>(wallClock.toSecsSinceEpoch());
+    input.firstChan = firstChan;
+    input.lastChan = lastChan;
+    input.archiveNumber = ui->cbArcChannel->currentIndex();
+    input.writeChannel = static_cast<quint16>(ui->sbwriteChan->value());
+    input.records = std::make_shared<ChannelRecords>();
+    memcpy(input.records->data(), channelRecords, sizeof(channelRecords));
+    return input;
 }
 
-bool MainWindow::serveRead()
+void MainWindow::tickEnded(quint32 unserved)
 {
-    data.reqRead = 0;
-    data.readLiveValues();
-    if (checkLink())
-        return false;
-    data.readDeviceInfo();
-    if (checkLink())
-        return false;
-    if (firstChan < 1)
-        firstChan = 1;
+    data.restoreRequests(unserved);
+    tickRunning = false;
+}
+
+void MainWindow::linkFailed()
+{
+    enterDisconnected();
+    showCritical(QStringLiteral("Ошибка связи"));
+}
+
+void MainWindow::portLost()
+{
+    removeProgressBar();
+    enterDisconnected();
+}
+
+void MainWindow::factoryNumberRead(quint32 number)
+{
+    factoryNumber = number;
+    identified = true;
+    data.showSerialNumber(number);
+    showLinkState();
+}
+
+void MainWindow::deviceInfoRead(const DeviceInfo &info,
+                                std::shared_ptr<const ChannelRecords> records)
+{
+    data.devTime = info.clock;
+    data.hwVer = info.hwVer;
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+        channelRecords[c].enabled = (*records)[size_t(c)].enabled;
+        channelRecords[c].arcMode = (*records)[size_t(c)].arcMode;
+    }
+}
+
+void MainWindow::clockRead(quint32 clock)
+{
+    const QDateTime shown = QDateTime::fromSecsSinceEpoch(clock, Qt::UTC);
+    ui->dateSet->setDate(shown.date());
+    const QTime time = shown.time();
+    ui->timeSet->setTime(QTime(time.hour(), time.minute(), time.second(), 0));
+}
+
+void MainWindow::hardwareVersionRead(quint16 version)
+{
+    ui->HW_Ver->setCurrentIndex(version == HW_VERSIONS[1] ? 1 : 0);
+}
+
+void MainWindow::liveValuesRead(std::shared_ptr<const ChannelRecords> records)
+{
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+        const ChannelRecord &read = (*records)[size_t(c)];
+        ChannelRecord &r = channelRecords[c];
+        r.status = read.status;
+        r.concentration = read.concentration;
+        r.adcValue = read.adcValue;
+        r.pwmValue = read.pwmValue;
+    }
+}
+
+void MainWindow::rangeReadStarted()
+{
     for (int c = 0; c < data.chanCount; ++c)
         data.setActive(c, 0);
     disconnectCellHook();
-    showProgressBar();
-    for (int i = firstChan - 1; i < lastChan && i < data.chanCount; ++i) {
-        data.setActive(i, 1);
-        data.readChannel(i);
-        if (checkLink())
-            break;
-        data.fillRow(i);
-        showRangeProgress(i);
-    }
+    showProgressBar(QStringLiteral("Чтение каналов"), true);
+}
+
+// The record is taken whole: the read replaced every field a read fills, and the row is drawn
+// from it at once.
+void MainWindow::channelRead(int channel, const ChannelRecord &record, int progress)
+{
+    channelRecords[channel] = record;
+    data.setActive(channel, 1);
+    data.fillRow(channel);
+    progressBar->setValue(progress);
+}
+
+void MainWindow::rangeReadEnded(Ending ending)
+{
     removeProgressBar();
     connectCellHook();
-    showInformation(QStringLiteral("Чтение завершено"));
-    return true;
+    // A link error ended the loop, not the step: the box is shown as after a full read.
+    showEnding(ending == Ending::LinkFailed ? Ending::Done : ending,
+               QStringLiteral("Чтение завершено"));
 }
 
-bool MainWindow::serveWrite()
+void MainWindow::rangeWriteStarted()
 {
-    data.reqWrite = 0;
-    if (firstChan < 1)
-        firstChan = 1;
-    showProgressBar();
-    for (int i = firstChan - 1; i < lastChan && i < data.chanCount; ++i) {
-        data.writeChannel(i);
-        if (checkLink()) {
-            removeProgressBar();
-            return false;
-        }
-        showRangeProgress(i);
-    }
+    showProgressBar(QStringLiteral("Запись каналов"), true);
+}
+
+void MainWindow::channelWritten(int channel, int progress)
+{
+    Q_UNUSED(channel)
+    progressBar->setValue(progress);
+}
+
+void MainWindow::rangeWriteEnded(Ending ending)
+{
     removeProgressBar();
-    showInformation(QStringLiteral("Запись завершена"));
-    return true;
+    showEnding(ending, QStringLiteral("Запись завершена"));
 }
 
-void MainWindow::showRangeProgress(int channelIndex)
+void MainWindow::showEnding(Ending ending, const QString &doneText)
 {
-    const int span = lastChan - firstChan - 1;
-    progressBar->setValue(span == 0 ? 100 : 100 * (channelIndex - firstChan + 1) / span);
-}
-
-bool MainWindow::serveSave()
-{
-    sendCommand(CMD_SAVE_SETTINGS);
-    data.reqSave = 0;
-    return !checkLink();
-}
-
-bool MainWindow::serveIdentify()
-{
-    data.reqIdentify = 0;
-    mbLine.readInput(0, 101);
-    mbLine.waitPkt();
-    if (checkLink())
-        return false;
-    if (mbLine.replyFunction() == 4) {
-        const int *bases = REG_BASES[data.devType];
-        data.showSerialNumber(quint32(mbLine.getReg(bases[BASE_SERIAL_HIGH])) << 16 |
-                              quint32(mbLine.getReg(bases[BASE_SERIAL_LOW])));
+    showLinkState();
+    switch (ending) {
+    case Ending::Done: showInformation(doneText); break;
+    case Ending::Cancelled: showInformation(QStringLiteral("Операция отменена")); break;
+    case Ending::Stopped:
+    case Ending::LinkFailed: break;
     }
-    data.readDeviceInfo();
-    if (checkLink())
-        return false;
-    ui->HW_Ver->setCurrentIndex(data.hwVer == HW_VERSIONS[1] ? 1 : 0);
-    return true;
-}
-
-void MainWindow::serveWriteChan()
-{
-    data.reqWriteChan = 0;
-    sendCommand(CMD_WRITE_CHANNEL, static_cast<quint16>(ui->sbwriteChan->value()));
-}
-
-void MainWindow::serveDirectMode()
-{
-    data.reqDirectMode = 0;
-    sendCommand(CMD_DIRECT_ACCESS);
 }
 
 QProgressBar *MainWindow::createProgressBar()
@@ -208,15 +186,29 @@ void MainWindow::releaseProgressBar(QProgressBar *bar)
     delete bar;
 }
 
-void MainWindow::showProgressBar()
+void MainWindow::showProgressBar(const QString &operation, bool cancellable)
 {
     progressBar = createProgressBar();
+    if (cancellable) {
+        ui->statusbar->addWidget(cancelButton, 0);
+        cancelButton->show();
+    }
+    showLinkState(operation);
 }
 
 void MainWindow::removeProgressBar()
 {
+    if (!progressBar)
+        return;
     releaseProgressBar(progressBar);
     progressBar = nullptr;
+    ui->statusbar->removeWidget(cancelButton);
+    cancelButton->hide();
+}
+
+void MainWindow::on_btCancel_clicked()
+{
+    worker->cancel();
 }
 
 void MainWindow::on_SerialNumSet_clicked()

@@ -6,7 +6,6 @@
 #include "device/registerio.h"
 #include "device/registermap.h"
 #include "device/texttables.h"
-#include "link/modbus.h"
 
 #include <QModelIndex>
 #include <cstring>
@@ -15,26 +14,40 @@ namespace {
 
 constexpr int TEXT_WORDS = ControllerText::FIELD_SIZE / 2;
 
-// Reads one register, changes the bits of mask to value and writes it back,
-// so the word's other fields keep the controller's values.
-void updateBits(int address, quint16 mask, quint16 value)
+RegisterPatch wordsPatch(int address, QVector<quint16> words)
 {
-    quint16 word;
-    if (!RegisterIo::read(address, 1, &word))
-        return;
-    word = quint16((word & ~mask) | (value & mask));
-    RegisterIo::write(address, 1, &word);
+    RegisterPatch patch;
+    patch.address = address;
+    patch.words = std::move(words);
+    return patch;
 }
 
-void writeOne(int address, int value)
+RegisterPatch bitsPatch(int address, quint16 mask, quint16 value)
 {
-    const quint16 word = quint16(value);
-    RegisterIo::write(address, 1, &word);
+    RegisterPatch patch;
+    patch.kind = RegisterPatch::Kind::Bits;
+    patch.address = address;
+    patch.mask = mask;
+    patch.value = value;
+    return patch;
+}
+
+// With a second mask (archive delta after archive interval) both are updated.
+RegisterPatch maskPatch(int start, int channel, bool set, bool withSecond, bool secondSet)
+{
+    RegisterPatch patch;
+    patch.kind = RegisterPatch::Kind::MaskBit;
+    patch.address = start;
+    patch.channel = channel;
+    patch.set = set;
+    patch.withSecond = withSecond;
+    patch.secondSet = secondSet;
+    return patch;
 }
 
 } // namespace
 
-Data::CellWrite Data::writeCell(const QModelIndex &index)
+Data::CellWrite Data::writeCell(const QModelIndex &index, RegisterPatch &patch)
 {
     const int channel = index.row();
     const int column = index.column();
@@ -47,49 +60,43 @@ Data::CellWrite Data::writeCell(const QModelIndex &index)
     case CellEdit::Kind::DisplayOnly: r.edited = 1; return CellWrite::Stored;
     case CellEdit::Kind::Text:
         r.edited = 1;
-        storeText(channel, column, text);
-        return online() ? CellWrite::Sent : CellWrite::Stored;
+        patch = storeText(channel, column, text);
+        return online ? CellWrite::Sent : CellWrite::Stored;
     case CellEdit::Kind::List:
         r.edited = 1;
-        storeCode(channel, column, codeOfText(*CellEdit::listOf(column), text));
-        return online() ? CellWrite::Sent : CellWrite::Stored;
+        if (!storeCode(channel, column, codeOfText(*CellEdit::listOf(column), text), patch))
+            return CellWrite::Stored;
+        return online ? CellWrite::Sent : CellWrite::Stored;
     default: break;
     }
     int raw = 0;
     if (!CellEdit::parseNumber(kind, text, r, raw))
         return CellWrite::Refused;
     r.edited = 1;
-    storeNumber(channel, column, raw);
-    return online() ? CellWrite::Sent : CellWrite::Stored;
+    patch = storeNumber(channel, column, raw);
+    return online ? CellWrite::Sent : CellWrite::Stored;
 }
 
-bool Data::online() const
-{
-    return mbLine.isOpen;
-}
-
-void Data::storeText(int channel, int column, const QString &text)
+RegisterPatch Data::storeText(int channel, int column, const QString &text)
 {
     ChannelRecord &r = channelRecords[channel];
     char *field = column == 2 ? r.tag : r.gasName;
     memcpy(field, ControllerText::encode(text).constData(), ControllerText::FIELD_SIZE);
-    if (!online())
-        return;
-    quint16 words[TEXT_WORDS];
-    RegisterIo::textToWords(field, words);
-    RegisterIo::write(channelBlock(channel) + CellEdit::registerOf(column), TEXT_WORDS, words);
+    QVector<quint16> words(TEXT_WORDS);
+    RegisterIo::textToWords(field, words.data());
+    return wordsPatch(channelBlock(channel) + CellEdit::registerOf(column), words);
 }
 
-void Data::storeCode(int channel, int column, int code)
+// False for a list column that has no register of its own.
+bool Data::storeCode(int channel, int column, int code, RegisterPatch &patch)
 {
     ChannelRecord &r = channelRecords[channel];
     const int block = channelBlock(channel);
     switch (column) {
     case 0:
         r.enabled = code;
-        if (online())
-            writeMaskBits(REG_ENABLE_MASK, channel, code == 1, false, false);
-        break;
+        patch = maskPatch(REG_ENABLE_MASK, channel, code == 1, false, false);
+        return true;
     case 1: {
         // Channels 1..8 of a 32-channel controller are always internal; an internal
         // module chosen elsewhere means no module.
@@ -97,62 +104,40 @@ void Data::storeCode(int channel, int column, int code)
         if (devType == 0 && channel < INTERNAL_CHANNELS_32K)
             type = MODULE_INTERNAL;
         r.moduleType = type;
-        if (online())
-            updateBits(block + CH_CONFIG, CONFIG_MODULE_MASK,
-                       quint16(type ? (type - 1) << CONFIG_MODULE_SHIFT : 0));
-        break;
+        patch = bitsPatch(block + CH_CONFIG, CONFIG_MODULE_MASK,
+                          quint16(type ? (type - 1) << CONFIG_MODULE_SHIFT : 0));
+        return true;
     }
     case 7:
         r.unit = code;
-        if (online())
-            updateBits(block + CH_CONFIG, CONFIG_UNIT_MASK, quint16(code));
-        break;
+        patch = bitsPatch(block + CH_CONFIG, CONFIG_UNIT_MASK, quint16(code));
+        return true;
     case 8:
         r.decimals = code;
-        if (online())
-            updateBits(block + CH_CONFIG, CONFIG_DECIMALS_MASK,
-                       quint16(code << CONFIG_DECIMALS_SHIFT));
-        break;
+        patch = bitsPatch(block + CH_CONFIG, CONFIG_DECIMALS_MASK,
+                          quint16(code << CONFIG_DECIMALS_SHIFT));
+        return true;
     case 14:
         r.thr1Type = code;
-        if (online())
-            writeOne(block + CH_THRESHOLD1, RegisterIo::thresholdWord(code, r.thr1));
-        break;
+        patch = wordsPatch(block + CH_THRESHOLD1, {RegisterIo::thresholdWord(code, r.thr1)});
+        return true;
     case 16:
         r.thr2Type = code;
-        if (online())
-            writeOne(block + CH_THRESHOLD2, RegisterIo::thresholdWord(code, r.thr2));
-        break;
+        patch = wordsPatch(block + CH_THRESHOLD2, {RegisterIo::thresholdWord(code, r.thr2)});
+        return true;
     case 18:
         r.thr3Type = code;
-        if (online())
-            writeOne(block + CH_THRESHOLD3, RegisterIo::thresholdWord(code, r.thr3));
-        break;
+        patch = wordsPatch(block + CH_THRESHOLD3, {RegisterIo::thresholdWord(code, r.thr3)});
+        return true;
     case 25:
         r.arcMode = code;
-        if (online())
-            writeMaskBits(ARCHIVE_INTERVAL_MASK[devType], channel, code == 1, true, code == 2);
-        break;
+        patch = maskPatch(ARCHIVE_INTERVAL_MASK[devType], channel, code == 1, true, code == 2);
+        return true;
     }
+    return false;
 }
 
-// The masks are read and written whole, so the other channels keep their bits.
-// With a second mask (archive delta after archive interval) both are updated.
-void Data::writeMaskBits(int start, int channel, bool set, bool withSecond, bool secondSet)
-{
-    const int words = MASK_WORDS[devType == 1 ? 1 : 0];
-    const int bit = channel % (16 * words);
-    quint16 mask[2 * 4];
-    const int count = withSecond ? 2 * words : words;
-    if (!RegisterIo::read(start, count, mask))
-        return;
-    RegisterIo::setMaskBit(mask, bit, set);
-    if (withSecond)
-        RegisterIo::setMaskBit(mask + words, bit, secondSet);
-    RegisterIo::write(start, count, mask);
-}
-
-void Data::storeNumber(int channel, int column, int raw)
+RegisterPatch Data::storeNumber(int channel, int column, int raw)
 {
     ChannelRecord &r = channelRecords[channel];
     switch (column) {
@@ -177,8 +162,6 @@ void Data::storeNumber(int channel, int column, int raw)
     case 34: r.currentService = raw; break;
     case 35: r.moduleAddress = raw; break;
     }
-    if (!online())
-        return;
     int value = raw;
     switch (column) {
     case 15: value = RegisterIo::thresholdWord(r.thr1Type, raw); break;
@@ -186,5 +169,5 @@ void Data::storeNumber(int channel, int column, int raw)
     case 19: value = RegisterIo::thresholdWord(r.thr3Type, raw); break;
     case 35: value = raw * 256; break;
     }
-    writeOne(channelBlock(channel) + CellEdit::registerOf(column), value);
+    return wordsPatch(channelBlock(channel) + CellEdit::registerOf(column), {quint16(value)});
 }

@@ -1,14 +1,31 @@
 #ifndef DATA_H
 #define DATA_H
 
+#include "device/controllerlink.h"
+
 #include <QObject>
 
 class QModelIndex;
 class QStandardItemModel;
 class Ui_MainWindow;
 
-// The connected controller: request flags, device-wide values and the
-// operations that move channel settings between the controller and the records.
+// Requests of the poll tick as bits, in the order a tick serves them.
+enum PollRequest : quint32 {
+    REQ_SERIAL_NUM_SET = 1u << 0,
+    REQ_HW_VER_SET = 1u << 1,
+    REQ_DATE_TIME_READ = 1u << 2,
+    REQ_DATE_TIME_WRITE = 1u << 3,
+    REQ_READ = 1u << 4,
+    REQ_WRITE = 1u << 5,
+    REQ_SAVE = 1u << 6,
+    REQ_IDENTIFY = 1u << 7,
+    REQ_ARC_LOAD = 1u << 8,
+    REQ_WRITE_CHAN = 1u << 9,
+    REQ_DIRECT_MODE = 1u << 10,
+};
+
+// The connected controller as the window shows it: request flags, device-wide values and the
+// channel table's presentation of the records.
 class Data : public QObject
 {
     Q_OBJECT
@@ -32,33 +49,32 @@ public:
     int chanCount = 32;
     quint32 devTime = 0;
     quint16 hwVer = 0;
+    // Edits go to the controller only while connected.
+    bool online = false;
 
     void clearRequests();
+    // The pending requests as PollRequest bits, cleared; restoreRequests sets bits again.
+    quint32 takeRequests();
+    void restoreRequests(quint32 requests);
     void setUi(Ui_MainWindow *ui);
 
-    void readDeviceInfo();
-    void readLiveValues();
-    void readChannel(int channel);
-    void writeChannel(int channel);
     void setActive(int channel, int value);
     void showSerialNumber(quint32 number);
 
     void fillRow(int channel);
     void redrawCell(int channel, int column);
     // What became of an edited cell: refused (the text cannot be a value of its
-    // field, nothing changed), stored in its record only, or also sent to the controller.
+    // field, nothing changed), stored in its record only, or also to be sent to the controller
+    // as the patch.
     enum class CellWrite { Refused, Stored, Sent };
-    // Stores an edited cell in its record and, while connected, in the controller.
-    CellWrite writeCell(const QModelIndex &index);
+    CellWrite writeCell(const QModelIndex &index, RegisterPatch &patch);
 
 private:
     QStandardItemModel *channelModel() const;
-    // Edits go to the controller only while the line is open.
-    bool online() const;
-    void storeText(int channel, int column, const QString &text);
-    void storeCode(int channel, int column, int code);
-    void storeNumber(int channel, int column, int raw);
-    void writeMaskBits(int start, int channel, bool set, bool withSecond, bool secondSet);
+    RegisterPatch storeText(int channel, int column, const QString &text);
+    bool storeCode(int channel, int column, int code, RegisterPatch &patch);
+    RegisterPatch storeNumber(int channel, int column, int raw);
+    quint8 *requestFlag(quint32 request);
 
     Ui_MainWindow *ui = nullptr;
 };

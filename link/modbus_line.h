@@ -14,6 +14,9 @@ class modbus_line : public QObject
     Q_OBJECT
 
 public:
+    // The port is the line's child, so it follows the line into the thread that does the work.
+    modbus_line() { port.setParent(this); }
+
     static constexpr int TX_SIZE = 255;
     static constexpr int RX_SIZE = rx_buffer::SIZE;
 

@@ -14,6 +14,9 @@ class xmodem_line : public QObject
     Q_OBJECT
 
 public:
+    // The port is the line's child, so it follows the line into the thread that does the work.
+    xmodem_line() { port.setParent(this); }
+
     static constexpr int BLOCK_SIZE = 1029;
     static constexpr int BAUD_RATE = 115200;
     static constexpr uint8_t EOT = 0x04;

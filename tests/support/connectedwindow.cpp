@@ -1,6 +1,8 @@
 #include "tests/support/connectedwindow.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QSpinBox>
 
@@ -51,6 +53,19 @@ bool ConnectedWindow::modbusAnswers()
 void ConnectedWindow::tick()
 {
     QMetaObject::invokeMethod(window.get(), "Timer", Qt::DirectConnection);
+    waitIdle();
+}
+
+bool ConnectedWindow::waitIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (window->linkBusy() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    if (window->linkBusy()) {
+        qWarning("the link is still busy after %d ms", timeoutMs);
+        return false;
+    }
+    return true;
 }
 
 void ConnectedWindow::click(const char *button)

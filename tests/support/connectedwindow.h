@@ -11,7 +11,8 @@
 #include <memory>
 
 // A main window in a directory of its own, connected to a simulated controller
-// over a pseudo-terminal. Ticks are run by the test, not by the window's timer.
+// over a pseudo-terminal. Ticks are started by the test, not by the window's timer, and run in
+// the window's controller thread.
 class ConnectedWindow
 {
 public:
@@ -24,7 +25,10 @@ public:
     void pressStart(const QString &port);
     // A clock read served without a message: the Modbus line works.
     bool modbusAnswers();
+    // Runs one poll tick and waits until the window has shown all it brought.
     void tick();
+    // Waits until the controller thread is idle and its results are shown; false on time-out.
+    bool waitIdle(int timeoutMs = 120000);
     void click(const char *button);
     bool isConnected() const;
 

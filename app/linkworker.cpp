@@ -1,0 +1,122 @@
+#include "app/linkworker.h"
+
+#include "link/modbus.h"
+#include "link/xmodem_line.h"
+
+#include <QCoreApplication>
+#include <future>
+
+// Lives in the worker thread; its queued slot drains the job queue there.
+class JobRunner : public QObject
+{
+    Q_OBJECT
+public:
+    explicit JobRunner(LinkWorker *worker) : worker(worker) {}
+
+public slots:
+    void runJobs() { worker->runJobs(); }
+
+private:
+    LinkWorker *const worker;
+};
+
+LinkWorker::LinkWorker(QObject *parent) : QObject(parent), runner(new JobRunner(this))
+{
+    thread.setObjectName(QStringLiteral("link"));
+    runner->moveToThread(&thread);
+    mbLine.moveToThread(&thread);
+    xmLine.moveToThread(&thread);
+    thread.start();
+}
+
+LinkWorker::~LinkWorker()
+{
+    stop();
+    QThread *home = QThread::currentThread();
+    runAndWait([home] {
+        mbLine.closePort();
+        xmLine.closePort();
+        mbLine.moveToThread(home);
+        xmLine.moveToThread(home);
+    });
+    thread.quit();
+    thread.wait();
+    delete runner;
+}
+
+void LinkWorker::post(Job job)
+{
+    ++outstanding;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        jobs.push_back(std::move(job));
+    }
+    QMetaObject::invokeMethod(runner, "runJobs", Qt::QueuedConnection);
+}
+
+void LinkWorker::runAndWait(Job job)
+{
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    ++outstanding;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        jobs.push_back([&job, &done] {
+            job();
+            done.set_value();
+        });
+    }
+    QMetaObject::invokeMethod(runner, "runJobs", Qt::QueuedConnection);
+    finished.wait();
+}
+
+bool LinkWorker::takeJob(Job &job)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    if (jobs.empty())
+        return false;
+    job = std::move(jobs.front());
+    jobs.pop_front();
+    return true;
+}
+
+void LinkWorker::runJobs()
+{
+    Job job;
+    while (takeJob(job)) {
+        job();
+        report([this] { --outstanding; });
+    }
+}
+
+void LinkWorker::report(Job call)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        reports.push_back(std::move(call));
+    }
+    QMetaObject::invokeMethod(this, "showReports", Qt::QueuedConnection);
+}
+
+// A report may open a modal box, whose event loop calls this again: the outer call goes on
+// with the next report once the box is closed, so the order holds.
+void LinkWorker::showReports()
+{
+    if (showing)
+        return;
+    showing = true;
+    for (;;) {
+        Job call;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (reports.empty())
+                break;
+            call = std::move(reports.front());
+            reports.pop_front();
+        }
+        call();
+    }
+    showing = false;
+}
+
+#include "linkworker.moc"

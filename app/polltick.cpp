@@ -1,0 +1,225 @@
+#include "app/polltick.h"
+
+#include "app/linkworker.h"
+#include "device/data.h"
+#include "device/registermap.h"
+#include "link/modbus.h"
+
+PollTick::PollTick(LinkWorker &worker, PollView &view, const TickInput &input)
+    : worker(worker), view(view), input(input), link(input.devType), records(*this->input.records)
+{
+}
+
+void PollTick::report(std::function<void(PollView &)> call)
+{
+    PollView *target = &view;
+    worker.report([target, call = std::move(call)] { call(*target); });
+}
+
+std::shared_ptr<const ChannelRecords> PollTick::snapshot() const
+{
+    return std::make_shared<const ChannelRecords>(records);
+}
+
+// A step that returns false ends the tick; the requests after it stay pending.
+void PollTick::run()
+{
+    for (quint32 request = REQ_SERIAL_NUM_SET; request <= REQ_DIRECT_MODE; request <<= 1) {
+        if (!(input.requests & request))
+            continue;
+        const quint32 later = input.requests & ~((request << 1) - 1);
+        if (!runStep(request) || worker.stopping()) {
+            report([later](PollView &v) { v.tickEnded(later); });
+            return;
+        }
+    }
+    report([](PollView &v) { v.tickEnded(0); });
+}
+
+bool PollTick::runStep(quint32 request)
+{
+    switch (request) {
+    case REQ_SERIAL_NUM_SET: return serveSerialNumSet();
+    case REQ_HW_VER_SET: return serveHwVerSet();
+    case REQ_DATE_TIME_READ: return serveDateTimeRead();
+    case REQ_DATE_TIME_WRITE: return serveDateTimeWrite();
+    case REQ_READ: return serveRead();
+    case REQ_WRITE: return serveWrite();
+    case REQ_SAVE: return serveSave();
+    case REQ_IDENTIFY: return serveIdentify();
+    case REQ_ARC_LOAD: return serveArcLoad();
+    case REQ_WRITE_CHAN: return serveWriteChan();
+    default: return serveDirectMode();
+    }
+}
+
+// The line is closed here at once, so no later exchange of this tick reaches the controller.
+bool PollTick::checkLink()
+{
+    if (!ControllerLink::linkError())
+        return false;
+    mbLine.closePort();
+    report([](PollView &v) { v.linkFailed(); });
+    return true;
+}
+
+bool PollTick::serveSerialNumSet()
+{
+    link.writeFactoryNumber(input.factoryNumber);
+    return !checkLink();
+}
+
+bool PollTick::serveHwVerSet()
+{
+    link.sendCommand(CMD_HW_VERSION, HW_VERSIONS[input.hwVersionIndex]);
+    return true;
+}
+
+bool PollTick::serveDateTimeRead()
+{
+    DeviceInfo info;
+    link.readDeviceInfo(info, records.data());
+    if (checkLink())
+        return false;
+    report([info, all = snapshot()](PollView &v) {
+        v.deviceInfoRead(info, all);
+        v.clockRead(info.clock);
+    });
+    return true;
+}
+
+bool PollTick::serveDateTimeWrite()
+{
+    link.writeClock(input.clock);
+    return !checkLink();
+}
+
+int PollTick::rangeProgress(int channelIndex) const
+{
+    const int span = input.lastChan - input.firstChan - 1;
+    return span == 0 ? 100 : 100 * (channelIndex - input.firstChan + 1) / span;
+}
+
+// A link error in the channel loop ends the loop, not the tick: the completion box is shown
+// and the later steps find the line closed.
+bool PollTick::serveRead()
+{
+    link.readLiveValues(records.data());
+    report([all = snapshot()](PollView &v) { v.liveValuesRead(all); });
+    if (checkLink())
+        return false;
+    DeviceInfo info;
+    link.readDeviceInfo(info, records.data());
+    if (checkLink())
+        return false;
+    report([info, all = snapshot()](PollView &v) { v.deviceInfoRead(info, all); });
+    if (input.firstChan < 1)
+        input.firstChan = 1;
+    worker.clearCancel();
+    report([](PollView &v) { v.rangeReadStarted(); });
+    Ending ending = Ending::Done;
+    for (int i = input.firstChan - 1; i < input.lastChan && i < link.channelCount(); ++i) {
+        link.readChannel(i, records[size_t(i)]);
+        if (checkLink()) {
+            ending = Ending::LinkFailed;
+            break;
+        }
+        report([i, record = records[size_t(i)], progress = rangeProgress(i)](PollView &v) {
+            v.channelRead(i, record, progress);
+        });
+        if (worker.cancelled()) {
+            ending = worker.stopping() ? Ending::Stopped : Ending::Cancelled;
+            break;
+        }
+    }
+    report([ending](PollView &v) { v.rangeReadEnded(ending); });
+    return true;
+}
+
+// A channel is written whole: a cancel is looked at only between channels.
+bool PollTick::serveWrite()
+{
+    if (input.firstChan < 1)
+        input.firstChan = 1;
+    worker.clearCancel();
+    report([](PollView &v) { v.rangeWriteStarted(); });
+    for (int i = input.firstChan - 1; i < input.lastChan && i < link.channelCount(); ++i) {
+        link.writeChannel(i, records[size_t(i)]);
+        if (checkLink()) {
+            report([](PollView &v) { v.rangeWriteEnded(Ending::LinkFailed); });
+            return false;
+        }
+        report([i, progress = rangeProgress(i)](PollView &v) { v.channelWritten(i, progress); });
+        if (worker.cancelled()) {
+            const Ending ending = worker.stopping() ? Ending::Stopped : Ending::Cancelled;
+            report([ending](PollView &v) { v.rangeWriteEnded(ending); });
+            return true;
+        }
+    }
+    report([](PollView &v) { v.rangeWriteEnded(Ending::Done); });
+    return true;
+}
+
+bool PollTick::serveSave()
+{
+    link.sendCommand(CMD_SAVE_SETTINGS);
+    return !checkLink();
+}
+
+bool PollTick::serveIdentify()
+{
+    quint32 number = 0;
+    const bool identified = link.readFactoryNumber(number);
+    if (checkLink())
+        return false;
+    if (identified)
+        report([number](PollView &v) { v.factoryNumberRead(number); });
+    DeviceInfo info;
+    link.readDeviceInfo(info, records.data());
+    if (checkLink())
+        return false;
+    report([info, all = snapshot()](PollView &v) {
+        v.deviceInfoRead(info, all);
+        v.hardwareVersionRead(info.hwVer);
+    });
+    return true;
+}
+
+bool PollTick::serveArcLoad()
+{
+    const int archiveNumber = input.archiveNumber;
+    worker.clearCancel();
+    report([archiveNumber](PollView &v) { v.archiveStarted(archiveNumber); });
+    ArchiveDownload::Callbacks callbacks;
+    callbacks.blockReceived = [this, archiveNumber](const ArchiveDownload::Block &block) {
+        report([archiveNumber, block](PollView &v) { v.archiveBlockReceived(archiveNumber, block); });
+    };
+    callbacks.progress = [this](int progress, int row) {
+        report([progress, row](PollView &v) { v.archiveProgress(progress, row); });
+    };
+    callbacks.cancelled = [this] { return worker.cancelled(); };
+    ArchiveDownload download;
+    const ArchiveDownload::Outcome outcome =
+        download.run(archiveNumber, link.devType() == 1 ? 125 : 250, callbacks);
+    if (outcome == ArchiveDownload::Outcome::PortFailed) {
+        report([](PollView &v) { v.portLost(); });
+        return false;
+    }
+    const bool reopened = !worker.stopping() && ArchiveDownload::reopenModbus();
+    report([archiveNumber, outcome, records = download.records(), reopened](PollView &v) {
+        v.archiveEnded(archiveNumber, outcome, records, reopened);
+    });
+    return reopened;
+}
+
+bool PollTick::serveWriteChan()
+{
+    link.sendCommand(CMD_WRITE_CHANNEL, input.writeChannel);
+    return true;
+}
+
+bool PollTick::serveDirectMode()
+{
+    link.sendCommand(CMD_DIRECT_ACCESS);
+    return true;
+}

@@ -1,0 +1,95 @@
+#ifndef POLLTICK_H
+#define POLLTICK_H
+
+#include "device/archivedownload.h"
+#include "device/channelrecord.h"
+#include "device/controllerlink.h"
+
+#include <QByteArray>
+#include <array>
+#include <memory>
+
+class LinkWorker;
+
+using ChannelRecords = std::array<ChannelRecord, MAX_CHANNELS>;
+
+// What a tick is asked to do, taken from the window when the tick is handed to the worker.
+struct TickInput {
+    quint32 requests = 0; // PollRequest bits
+    int devType = 0;
+    quint32 factoryNumber = 0;
+    int hwVersionIndex = 0;
+    quint32 clock = 0;
+    int firstChan = 1;
+    int lastChan = 1;
+    int archiveNumber = 0;
+    quint16 writeChannel = 0;
+    std::shared_ptr<ChannelRecords> records; // the window's records when the tick began
+};
+
+// How a long operation ended.
+enum class Ending { Done, Cancelled, Stopped, LinkFailed };
+
+// The window's side of a tick: each call runs on the GUI thread, after the calls before it.
+class PollView
+{
+public:
+    virtual ~PollView() = default;
+    // A link check failed: the line is closed; disconnect and say "Ошибка связи".
+    virtual void linkFailed() = 0;
+    // The XMODEM line did not open: disconnect without a message.
+    virtual void portLost() = 0;
+    virtual void factoryNumberRead(quint32 number) = 0;
+    virtual void deviceInfoRead(const DeviceInfo &info, std::shared_ptr<const ChannelRecords> records) = 0;
+    virtual void clockRead(quint32 clock) = 0;
+    virtual void hardwareVersionRead(quint16 version) = 0;
+    virtual void liveValuesRead(std::shared_ptr<const ChannelRecords> records) = 0;
+    virtual void rangeReadStarted() = 0;
+    virtual void channelRead(int channel, const ChannelRecord &record, int progress) = 0;
+    virtual void rangeReadEnded(Ending ending) = 0;
+    virtual void rangeWriteStarted() = 0;
+    virtual void channelWritten(int channel, int progress) = 0;
+    virtual void rangeWriteEnded(Ending ending) = 0;
+    virtual void archiveStarted(int archiveNumber) = 0;
+    virtual void archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block) = 0;
+    virtual void archiveProgress(int progress, int row) = 0;
+    virtual void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
+                              const QByteArray &records, bool modbusReopened) = 0;
+    // Requests the tick did not come to, to be served by a later tick.
+    virtual void tickEnded(quint32 unserved) = 0;
+};
+
+// One poll tick, run in the worker thread: the steps in their fixed order, each only when
+// requested, with a link check after most of them. A failed check ends the tick.
+class PollTick
+{
+public:
+    PollTick(LinkWorker &worker, PollView &view, const TickInput &input);
+    void run();
+
+private:
+    bool runStep(quint32 request);
+    bool checkLink();
+    bool serveSerialNumSet();
+    bool serveHwVerSet();
+    bool serveDateTimeRead();
+    bool serveDateTimeWrite();
+    bool serveRead();
+    bool serveWrite();
+    bool serveSave();
+    bool serveIdentify();
+    bool serveArcLoad();
+    bool serveWriteChan();
+    bool serveDirectMode();
+    int rangeProgress(int channelIndex) const;
+    void report(std::function<void(PollView &)> call);
+    std::shared_ptr<const ChannelRecords> snapshot() const;
+
+    LinkWorker &worker;
+    PollView &view;
+    TickInput input;
+    ControllerLink link;
+    ChannelRecords &records;
+};
+
+#endif

@@ -1,0 +1,79 @@
+#include "device/archivedownload.h"
+
+#include "device/controllerlink.h"
+#include "device/registermap.h"
+#include "link/modbus.h"
+#include "link/xmodem_line.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int RECORDS_PER_BLOCK = 64;
+constexpr int BLOCK_HEADER = 3;
+constexpr int BLOCK_DATA = RECORDS_PER_BLOCK * int(sizeof(ArchiveRecord));
+// Two cancels tell the sender to give up the transfer.
+constexpr uint8_t CAN = 0x18;
+
+} // namespace
+
+ArchiveDownload::Outcome ArchiveDownload::run(int archiveNumber, int blocksToFill,
+                                              const Callbacks &callbacks)
+{
+    received.clear();
+    ControllerLink().sendCommand(CMD_ARCHIVE_UPLOAD, quint16(archiveNumber));
+    mbLine.closePort();
+    xmLine.portName = mbLine.portName;
+    if (!xmLine.openPort()) {
+        xmLine.closePort();
+        return Outcome::PortFailed;
+    }
+    const Outcome outcome = receive(blocksToFill, callbacks);
+    xmLine.closePort();
+    return outcome;
+}
+
+bool ArchiveDownload::reopenModbus()
+{
+    return mbLine.openPort();
+}
+
+ArchiveDownload::Outcome ArchiveDownload::receive(int blocksToFill, const Callbacks &callbacks)
+{
+    int row = 0;
+    int progress = 100;
+    bool endAcknowledged = false;
+    int length = xmLine.transfer(xmodem_line::START, xmodem_line::BLOCK_SIZE);
+    const bool firstAnswered = length != -1 && length != 0;
+    for (;;) {
+        const bool endOfTransfer = xmLine.rxBuf[0] == xmodem_line::EOT;
+        if (length != -1 && length != 0) {
+            Block block;
+            block.firstRow = row;
+            block.records.resize(RECORDS_PER_BLOCK);
+            memcpy(block.records.data(), xmLine.rxBuf + BLOCK_HEADER, BLOCK_DATA);
+            if (!endOfTransfer)
+                received.append(reinterpret_cast<const char *>(block.records.constData()),
+                                BLOCK_DATA);
+            callbacks.blockReceived(block);
+            row += RECORDS_PER_BLOCK;
+        }
+        if (endOfTransfer) {
+            length = xmLine.transfer(xmodem_line::ACK, 0);
+            endAcknowledged = true;
+        }
+        callbacks.progress(progress / blocksToFill, row);
+        progress += 100;
+        if (length != xmodem_line::BLOCK_SIZE)
+            break;
+        if (callbacks.cancelled()) {
+            xmLine.transfer(CAN, 0);
+            xmLine.transfer(CAN, 0);
+            return Outcome::Cancelled;
+        }
+        length = xmLine.transfer(xmodem_line::ACK, xmodem_line::BLOCK_SIZE);
+    }
+    if (endAcknowledged)
+        return Outcome::Complete;
+    return firstAnswered ? Outcome::Broken : Outcome::NoReply;
+}

@@ -1,0 +1,71 @@
+#ifndef CONTROLLERLINK_H
+#define CONTROLLERLINK_H
+
+#include "device/channelrecord.h"
+#include "device/registermap.h"
+
+#include <QVector>
+#include <QtGlobal>
+
+// A change to the controller's registers: words written as they are, bits of one register
+// changed by a read-modify-write, or one channel's bit in a mask (with a second mask after it).
+struct RegisterPatch {
+    enum class Kind { Words, Bits, MaskBit };
+    Kind kind = Kind::Words;
+    int address = 0;
+    QVector<quint16> words;
+    quint16 mask = 0;
+    quint16 value = 0;
+    int channel = 0;
+    bool set = false;
+    bool withSecond = false;
+    bool secondSet = false;
+};
+
+// Device-wide values of the first holding registers.
+struct DeviceInfo {
+    quint32 clock = 0; // local wall-clock time counted as if it were UTC
+    quint16 hwVer = 0;
+};
+
+// The operations that talk to the connected controller over the program-wide Modbus line.
+// They take and return plain data and never report errors themselves: like every exchange,
+// each leaves the outcome of its last reply in linkError(), which the caller checks when it
+// must. A failed read leaves the records as they were.
+class ControllerLink
+{
+public:
+    // devType 0: 32 channels, 1: 64 channels.
+    explicit ControllerLink(int devType = 0);
+
+    int devType() const { return type; }
+    int channelCount() const { return CHANNEL_COUNTS[type]; }
+    static bool linkError();
+
+    // Function-4 read of the identity block; true with the factory number when it answered as one.
+    bool readFactoryNumber(quint32 &number);
+    // Clock, hardware version and the channels' state and archive-mode bits.
+    void readDeviceInfo(DeviceInfo &info, ChannelRecord *records);
+    // Status, concentration, ADC and PWM values of every channel; stops at a failed reply.
+    void readLiveValues(ChannelRecord *records);
+    void readChannel(int channel, ChannelRecord &record);
+    // Read-modify-write of the channel's block; nothing is written when the read fails.
+    void writeChannel(int channel, const ChannelRecord &record);
+
+    // One function-16 write of one register.
+    void writeRegister(int address, quint16 value);
+    void sendCommand(quint16 code);
+    void sendCommand(quint16 code, quint16 argument);
+    void writeClock(quint32 seconds);
+    void writeFactoryNumber(quint32 number);
+    // The change of one edited cell.
+    void apply(const RegisterPatch &patch);
+
+private:
+    void updateBits(int address, quint16 mask, quint16 value);
+    void writeMaskBit(const RegisterPatch &patch);
+
+    int type;
+};
+
+#endif
