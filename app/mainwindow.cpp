@@ -35,6 +35,10 @@ QString selectorText(const char *header)
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui_MainWindow), worker(std::make_unique<LinkWorker>())
 {
+    // Made before the form is set up, so that "Отмена" is bound to its slot by name too.
+    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton->setObjectName(QStringLiteral("btCancel"));
+    cancelButton->hide();
     ui->setupUi(this);
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
@@ -70,10 +74,6 @@ MainWindow::~MainWindow()
 
 void MainWindow::setupStatusBar()
 {
-    cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
-    cancelButton->setObjectName(QStringLiteral("btCancel"));
-    cancelButton->hide();
-    connect(cancelButton, SIGNAL(clicked(bool)), this, SLOT(on_btCancel_clicked()));
     linkStateLabel = new QLabel(this);
     linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
     ui->statusbar->addPermanentWidget(linkStateLabel);

@@ -61,6 +61,7 @@ void tst_Connection::startAndStop_switchTheControls()
     QVERIFY(mbLine.isOpen);
     w.click("Stop");
     verifyState(w, false);
+    QVERIFY(w.waitIdle());
     QVERIFY(!mbLine.isOpen);
     QVERIFY(w.answerer.messages().isEmpty());
 }

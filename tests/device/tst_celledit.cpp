@@ -22,10 +22,11 @@ QAbstractItemModel *model(const ConnectedWindow &w)
     return w.widget<QTableView>("tvChannelsCfg")->model();
 }
 
-// Types into a cell as the view's editor does when it commits.
-void edit(const ConnectedWindow &w, int channel, int column, const QString &text)
+// Types into a cell as the view's editor does when it commits, and waits for the write.
+void edit(ConnectedWindow &w, int channel, int column, const QString &text)
 {
     model(w)->setData(model(w)->index(channel, column), text, Qt::EditRole);
+    QVERIFY(w.waitIdle());
 }
 
 QString cellText(const ConnectedWindow &w, int channel, int column)
