@@ -60,7 +60,6 @@ void MainWindow::archiveProgress(int progress, int row)
 void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
                               const QByteArray &records, bool modbusReopened)
 {
-    Q_UNUSED(outcome)
     Q_UNUSED(records)
     if (archiveNumber == 0)
         archive.blankEventRows(archive.eventRows);
@@ -75,5 +74,7 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
     if (!modbusReopened && data.online) {
         enterDisconnected();
         showCritical(QStringLiteral("Ошибка открытия порта ") + linkPortName);
+    } else if (outcome == ArchiveDownload::Outcome::Cancelled && data.online) {
+        showInformation(QStringLiteral("Операция отменена"));
     }
 }

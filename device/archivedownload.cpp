@@ -12,8 +12,8 @@ namespace {
 constexpr int RECORDS_PER_BLOCK = 64;
 constexpr int BLOCK_HEADER = 3;
 constexpr int BLOCK_DATA = RECORDS_PER_BLOCK * int(sizeof(ArchiveRecord));
-// Two cancels tell the sender to give up the transfer.
-constexpr uint8_t CAN = 0x18;
+// Longer than the silence that ends a Modbus frame, so the controller sees a clean line.
+constexpr int CANCEL_QUIET_MS = 100;
 
 } // namespace
 
@@ -67,8 +67,7 @@ ArchiveDownload::Outcome ArchiveDownload::receive(int blocksToFill, const Callba
         if (length != xmodem_line::BLOCK_SIZE)
             break;
         if (callbacks.cancelled()) {
-            xmLine.transfer(CAN, 0);
-            xmLine.transfer(CAN, 0);
+            xmLine.cancel(CANCEL_QUIET_MS);
             return Outcome::Cancelled;
         }
         length = xmLine.transfer(xmodem_line::ACK, xmodem_line::BLOCK_SIZE);

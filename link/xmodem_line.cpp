@@ -47,6 +47,21 @@ int xmodem_line::transfer(uint8_t control, int expected)
     return -1;
 }
 
+void xmodem_line::cancel(int quietMs)
+{
+    txBuf[0] = CAN;
+    txBuf[1] = CAN;
+    txLen = 2;
+    sendPkt();
+    if (!isOpen)
+        return;
+    port.waitForBytesWritten(WRITE_TIMEOUT_MS);
+    // A sender still talking after a full block's time is not giving up; stop waiting then.
+    for (int i = 0; i < NEXT_BYTES_WAITS && port.waitForReadyRead(quietMs); ++i)
+        port.readAll();
+    port.readAll();
+}
+
 bool xmodem_line::sendPkt()
 {
     rxLen = 0;

@@ -22,10 +22,14 @@ public:
     static constexpr uint8_t EOT = 0x04;
     static constexpr uint8_t ACK = 0x06;
     static constexpr uint8_t START = 'C';
+    static constexpr uint8_t CAN = 0x18;
 
     bool openPort();
     void closePort();
     int transfer(uint8_t control, int expected);
+    // Tells the sender to give up (two CAN) and waits until the line has been quiet for quietMs,
+    // so nothing of the transfer is left for the next user of the port.
+    void cancel(int quietMs);
     bool sendPkt();
     bool waitPkt();
     bool checkBlock();

@@ -10,12 +10,14 @@ constexpr char kStx = 0x02;
 constexpr char kEot = 0x04;
 constexpr int kAck = 0x06;
 constexpr int kNak = 0x15;
+constexpr int kCancel = 0x18;
 constexpr int kStart = 'C';
 constexpr int kBlockSize = 1024;
 constexpr int kShortBlockSize = 128;
 constexpr int kStartTimeoutMs = 3000;
 constexpr int kAckTimeoutMs = 2000;
 constexpr int kAttempts = 10;
+constexpr int kCancelGapMs = 20;
 const QByteArray kStrayBytes("\x55\xAA\x13", 3);
 
 } // namespace
@@ -47,6 +49,12 @@ bool XmodemSender::deliver(const QByteArray &frame)
         if (!line_.write(frame, baud_))
             return false;
         const int answer = line_.peek(kAckTimeoutMs);
+        if (answer == kCancel) {
+            // The receiver gave up: its cancels are consumed, not taken for a request.
+            while (line_.peek(kCancelGapMs) == kCancel)
+                line_.drop(1);
+            return false;
+        }
         if (answer != kAck && answer != kNak)
             return false;
         line_.drop(1);
