@@ -4,7 +4,8 @@
 #include "link/xmodem_line.h"
 
 #include <QCoreApplication>
-#include <future>
+#include <chrono>
+#include <condition_variable>
 
 // Lives in the worker thread; its queued slot drains the job queue there.
 class JobRunner : public QObject
@@ -42,6 +43,10 @@ LinkWorker::~LinkWorker()
     thread.quit();
     thread.wait();
     delete runner;
+    // Taking the lock once more orders the worker's last use of the queues before their end.
+    std::lock_guard<std::mutex> guard(lock);
+    jobs.clear();
+    reports.clear();
 }
 
 void LinkWorker::post(Job job)
@@ -54,20 +59,20 @@ void LinkWorker::post(Job job)
     QMetaObject::invokeMethod(runner, "runJobs", Qt::QueuedConnection);
 }
 
+// The wait ends on the worker's note under the queue lock, so what the job wrote is seen here.
 void LinkWorker::runAndWait(Job job)
 {
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    ++outstanding;
-    {
+    bool ran = false;
+    std::condition_variable ranSignal;
+    post([&] {
+        job();
         std::lock_guard<std::mutex> guard(lock);
-        jobs.push_back([&job, &done] {
-            job();
-            done.set_value();
-        });
-    }
-    QMetaObject::invokeMethod(runner, "runJobs", Qt::QueuedConnection);
-    finished.wait();
+        ran = true;
+        ranSignal.notify_one();
+    });
+    std::unique_lock<std::mutex> guard(lock);
+    while (!ran)
+        ranSignal.wait_for(guard, std::chrono::milliseconds(10));
 }
 
 bool LinkWorker::takeJob(Job &job)

@@ -20,6 +20,14 @@ configure_build_test() {
 configure_build_test "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 configure_build_test "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DTQ17_SANITIZE=ON \
     -DTQ17_BUILD_BENCH=OFF
+# The controller thread under the thread sanitizer: the suites that talk to the controller.
+tsan="$root/build/tsan"
+cmake -S "$root" -B "$tsan" -DTQ17_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ17_TSAN=ON \
+    -DTQ17_BUILD_BENCH=OFF >/dev/null
+cmake --build "$tsan" -j"$jobs"
+for suite in link device app; do
+    ctest --test-dir "$tsan/tests/$suite" --output-on-failure -j"$jobs"
+done
 # The fuzzer needs clang; only its own target is built there.
 fuzz="$root/build/fuzz"
 cmake -S "$root" -B "$fuzz" -DCMAKE_BUILD_TYPE=Debug -DTQ17_FUZZ=ON -DTQ17_BUILD_BENCH=OFF \
