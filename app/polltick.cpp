@@ -63,6 +63,7 @@ bool PollTick::checkLink()
     return true;
 }
 
+// Every write is checked: a refused or lost write must not look done.
 bool PollTick::serveSerialNumSet()
 {
     link.writeFactoryNumber(input.factoryNumber);
@@ -72,7 +73,7 @@ bool PollTick::serveSerialNumSet()
 bool PollTick::serveHwVerSet()
 {
     link.sendCommand(CMD_HW_VERSION, HW_VERSIONS[input.hwVersionIndex]);
-    return true;
+    return !checkLink();
 }
 
 bool PollTick::serveDateTimeRead()
@@ -188,6 +189,9 @@ bool PollTick::serveIdentify()
 bool PollTick::serveArcLoad()
 {
     const int archiveNumber = input.archiveNumber;
+    ArchiveDownload::request(archiveNumber);
+    if (checkLink())
+        return false;
     worker.clearCancel();
     report([archiveNumber](PollView &v) { v.archiveStarted(archiveNumber); });
     ArchiveDownload::Callbacks callbacks;
@@ -200,7 +204,7 @@ bool PollTick::serveArcLoad()
     callbacks.cancelled = [this] { return worker.cancelled(); };
     ArchiveDownload download;
     const ArchiveDownload::Outcome outcome =
-        download.run(archiveNumber, link.devType() == 1 ? 125 : 250, callbacks);
+        download.run(link.devType() == 1 ? 125 : 250, callbacks);
     if (outcome == ArchiveDownload::Outcome::PortFailed) {
         report([](PollView &v) { v.portLost(); });
         return false;
@@ -215,11 +219,11 @@ bool PollTick::serveArcLoad()
 bool PollTick::serveWriteChan()
 {
     link.sendCommand(CMD_WRITE_CHANNEL, input.writeChannel);
-    return true;
+    return !checkLink();
 }
 
 bool PollTick::serveDirectMode()
 {
     link.sendCommand(CMD_DIRECT_ACCESS);
-    return true;
+    return !checkLink();
 }

@@ -17,11 +17,14 @@ constexpr int CANCEL_QUIET_MS = 100;
 
 } // namespace
 
-ArchiveDownload::Outcome ArchiveDownload::run(int archiveNumber, int blocksToFill,
-                                              const Callbacks &callbacks)
+bool ArchiveDownload::request(int archiveNumber)
+{
+    return ControllerLink().sendCommand(CMD_ARCHIVE_UPLOAD, quint16(archiveNumber));
+}
+
+ArchiveDownload::Outcome ArchiveDownload::run(int blocksToFill, const Callbacks &callbacks)
 {
     received.clear();
-    ControllerLink().sendCommand(CMD_ARCHIVE_UPLOAD, quint16(archiveNumber));
     mbLine.closePort();
     xmLine.portName = mbLine.portName;
     if (!xmLine.openPort()) {

@@ -33,9 +33,11 @@ public:
         std::function<bool()> cancelled;
     };
 
-    // archiveNumber 0 is the events archive, k the archive of channel k; blocksToFill is the
-    // number of 1024-byte blocks that fill the tables (it scales the progress).
-    Outcome run(int archiveNumber, int blocksToFill, const Callbacks &callbacks);
+    // Asks the controller for archive 0 (events) or k (channel k); false when it did not answer.
+    static bool request(int archiveNumber);
+    // Receives the requested archive; blocksToFill is the number of 1024-byte blocks that fill
+    // the tables (it scales the progress).
+    Outcome run(int blocksToFill, const Callbacks &callbacks);
     // Reopens the Modbus line after run(); false when it does not open.
     static bool reopenModbus();
 

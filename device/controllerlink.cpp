@@ -137,32 +137,33 @@ void ControllerLink::writeChannel(int channel, const ChannelRecord &r)
     RegisterIo::write(block, CHANNEL_BLOCK_SIZE, word);
 }
 
-void ControllerLink::writeRegister(int address, quint16 value)
+bool ControllerLink::writeRegister(int address, quint16 value)
 {
     RegisterIo::write(address, 1, &value);
+    return !mbLine.linkError;
 }
 
-void ControllerLink::sendCommand(quint16 code)
+bool ControllerLink::sendCommand(quint16 code)
 {
-    writeRegister(CMD_REG, code);
+    return writeRegister(CMD_REG, code);
 }
 
-void ControllerLink::sendCommand(quint16 code, quint16 argument)
+bool ControllerLink::sendCommand(quint16 code, quint16 argument)
 {
-    writeRegister(ARG_REG, argument);
-    writeRegister(CMD_REG, code);
+    return writeRegister(ARG_REG, argument) && writeRegister(CMD_REG, code);
 }
 
-void ControllerLink::writeClock(quint32 seconds)
+bool ControllerLink::writeClock(quint32 seconds)
 {
     const quint16 words[2] = {quint16(seconds & 0xFFFF), quint16(seconds >> 16)};
     RegisterIo::write(REG_CLOCK, 2, words);
+    return !mbLine.linkError;
 }
 
-void ControllerLink::writeFactoryNumber(quint32 number)
+bool ControllerLink::writeFactoryNumber(quint32 number)
 {
-    sendCommand(CMD_SERIAL_HIGH, quint16(number >> 16));
-    sendCommand(CMD_SERIAL_LOW, quint16(number & 0xFFFF));
+    return sendCommand(CMD_SERIAL_HIGH, quint16(number >> 16)) &&
+           sendCommand(CMD_SERIAL_LOW, quint16(number & 0xFFFF));
 }
 
 void ControllerLink::apply(const RegisterPatch &patch)

@@ -52,12 +52,14 @@ public:
     // Read-modify-write of the channel's block; nothing is written when the read fails.
     void writeChannel(int channel, const ChannelRecord &record);
 
-    // One function-16 write of one register.
-    void writeRegister(int address, quint16 value);
-    void sendCommand(quint16 code);
-    void sendCommand(quint16 code, quint16 argument);
-    void writeClock(quint32 seconds);
-    void writeFactoryNumber(quint32 number);
+    // One function-16 write of one register; false when its reply failed.
+    bool writeRegister(int address, quint16 value);
+    bool sendCommand(quint16 code);
+    // The command is not sent when its argument was not taken.
+    bool sendCommand(quint16 code, quint16 argument);
+    bool writeClock(quint32 seconds);
+    // Stops at the first failed exchange.
+    bool writeFactoryNumber(quint32 number);
     // The change of one edited cell.
     void apply(const RegisterPatch &patch);
 
