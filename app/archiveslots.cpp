@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include <QProgressBar>
+#include <algorithm>
 
 void MainWindow::on_pbArcImport_clicked()
 {
@@ -31,17 +32,46 @@ void MainWindow::on_pbArcExport_clicked()
     releaseProgressBar(bar);
 }
 
+void MainWindow::on_pbArcLoad_clicked()
+{
+    data.reqArcLoad = 1;
+}
+
+void MainWindow::on_pbArcLoadAll_clicked()
+{
+    data.reqArcLoadAll = 1;
+}
+
+void MainWindow::archiveSetStarted(int archives)
+{
+    setArchives = archives;
+    setIndex = 0;
+    setClock.start();
+    archiveStore.startNewFolder();
+    showProgressBar(QStringLiteral("Загрузка архивов"), true);
+    progressBar->setTextVisible(true);
+    showSetProgress(0);
+}
+
+// The table is left as it was until the first block arrives, so a download that gets no
+// answer loses nothing.
 void MainWindow::archiveStarted(int archiveNumber)
 {
-    showProgressBar(QStringLiteral("Загрузка архива"), true);
-    if (archiveNumber == 0)
-        archive.eventRows = -1;
-    else
-        archive.channelRows = -1;
+    if (setArchives == 0)
+        showProgressBar(QStringLiteral("Загрузка архива"), true);
+    archiveFilling = false;
+    rowsBefore = archiveNumber == 0 ? archive.eventRows : archive.channelRows;
 }
 
 void MainWindow::archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block)
 {
+    if (!archiveFilling) {
+        archiveFilling = true;
+        if (archiveNumber == 0)
+            archive.eventRows = -1;
+        else
+            archive.channelRows = -1;
+    }
     for (int k = 0; k < block.records.size(); ++k) {
         if (archiveNumber == 0)
             archive.addEventRow(block.records.at(k), block.firstRow + k);
@@ -52,29 +82,108 @@ void MainWindow::archiveBlockReceived(int archiveNumber, const ArchiveDownload::
 
 void MainWindow::archiveProgress(int progress, int row)
 {
-    progressBar->setValue(progress);
+    if (setArchives > 0)
+        showSetProgress(progress);
+    else
+        progressBar->setValue(progress);
     ui->tvArcNotes->selectRow(row);
 }
 
-// The rows received stay, the rest of the table is blanked.
+// The whole set on one bar: finished archives count whole, the current one by its progress.
+void MainWindow::showSetProgress(int archiveProgress)
+{
+    const double done = (setIndex + std::min(archiveProgress, 100) / 100.0) / setArchives;
+    progressBar->setValue(int(100 * done));
+    QString text = QStringLiteral("Архив %1 из %2").arg(setIndex + 1).arg(setArchives);
+    if (done > 0.01) {
+        const qint64 left = qint64(setClock.elapsed() * (1 - done) / done / 1000);
+        text += QStringLiteral(", осталось %1:%2")
+                    .arg(left / 60)
+                    .arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    progressBar->setFormat(text);
+}
+
+// The rows received stay, the rest of the table is blanked; an archive that did not come whole
+// is not kept on disk.
 void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
                               const QByteArray &records, bool modbusReopened)
 {
-    Q_UNUSED(records)
-    if (archiveNumber == 0)
-        archive.blankEventRows(archive.eventRows);
-    else
-        archive.blankChannelRows(archive.channelRows);
-    archive.channelRecCount = archive.channelRows;
+    if (archiveFilling) {
+        if (archiveNumber == 0)
+            archive.blankEventRows(archive.eventRows);
+        else
+            archive.blankChannelRows(archive.channelRows);
+        archive.channelRecCount = archive.channelRows;
+    } else if (archiveNumber == 0) {
+        archive.eventRows = rowsBefore;
+    } else {
+        archive.channelRows = rowsBefore;
+    }
     archive.selectLastRows();
-    removeProgressBar();
-    showLinkState();
+    if (outcome == ArchiveDownload::Outcome::Complete)
+        saveDownload(archiveNumber, records);
+    if (setArchives > 0) {
+        ++setIndex;
+    } else {
+        removeProgressBar();
+        showLinkState();
+    }
     // The line is handed back after every download: a port that will not reopen ends the
     // connection now rather than at the next request.
     if (!modbusReopened && data.online) {
+        if (setArchives > 0)
+            removeProgressBar();
         enterDisconnected();
         showCritical(QStringLiteral("Ошибка открытия порта ") + linkPortName);
-    } else if (outcome == ArchiveDownload::Outcome::Cancelled && data.online) {
-        showInformation(QStringLiteral("Операция отменена"));
+        return;
     }
+    if (setArchives == 0 && data.online)
+        reportDownloadFailure(archiveNumber, outcome, false);
+}
+
+void MainWindow::archiveSetEnded(ArchiveDownload::Outcome outcome)
+{
+    const int failed = setIndex;
+    setArchives = 0;
+    removeProgressBar();
+    showLinkState();
+    if (!data.online || outcome == ArchiveDownload::Outcome::PortFailed)
+        return;
+    if (outcome == ArchiveDownload::Outcome::Complete)
+        showInformation(QStringLiteral("Загрузка завершена: ") + archiveStore.folder());
+    else
+        reportDownloadFailure(failed - 1, outcome, true);
+}
+
+// In a set the box names the archive that failed.
+void MainWindow::reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome,
+                                       bool naming)
+{
+    const QString name = !naming           ? QString()
+                         : archiveNumber == 0 ? QStringLiteral(": События")
+                                              : QString::asprintf(": Канал %02d", archiveNumber);
+    switch (outcome) {
+    case ArchiveDownload::Outcome::NoReply:
+        showCritical(QStringLiteral("Архив не загружен") + name);
+        break;
+    case ArchiveDownload::Outcome::Broken:
+        showCritical(QStringLiteral("Архив загружен не полностью") + name);
+        break;
+    case ArchiveDownload::Outcome::Cancelled:
+        showInformation(QStringLiteral("Операция отменена"));
+        break;
+    default: break;
+    }
+}
+
+void MainWindow::saveDownload(int archiveNumber, const QByteArray &records)
+{
+    const auto *first = reinterpret_cast<const ArchiveRecord *>(records.constData());
+    const int count = records.size() / int(sizeof(ArchiveRecord));
+    if (!archiveStore.save(archiveNumber, first, count)) {
+        showCritical(QStringLiteral("Ошибка записи файла ") + archiveStore.errorString());
+        return;
+    }
+    archive.showFolder(archiveStore.folder());
 }

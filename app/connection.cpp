@@ -41,6 +41,7 @@ void MainWindow::on_Start_clicked()
     linkPortName = portName;
     connectedPort = QStringLiteral("%1, %2, адрес %3").arg(portName).arg(baudRate).arg(address);
     identified = false;
+    archiveStore.beginConnection(0);
     data.reqIdentify = 1;
     data.online = true;
     timer.start(1000);

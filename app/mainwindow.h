@@ -3,8 +3,10 @@
 
 #include "app/polltick.h"
 #include "archive/archive.h"
+#include "archive/archivestore.h"
 #include "device/data.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <QVector>
@@ -56,6 +58,7 @@ private slots:
     void on_HW_VerSet_clicked();
     void on_DirectMode_clicked();
     void on_btCancel_clicked();
+    void on_pbArcLoadAll_clicked();
 
 private:
     // Start-up and exit
@@ -94,12 +97,19 @@ private:
     void rangeWriteStarted() override;
     void channelWritten(int channel, int progress) override;
     void rangeWriteEnded(Ending ending) override;
+    void archiveSetStarted(int archives) override;
+    void archiveSetEnded(ArchiveDownload::Outcome outcome) override;
     void archiveStarted(int archiveNumber) override;
     void archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block) override;
     void archiveProgress(int progress, int row) override;
     void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
                       const QByteArray &records, bool modbusReopened) override;
     void tickEnded(quint32 unserved) override;
+
+    // Downloads kept on disk
+    void saveDownload(int archiveNumber, const QByteArray &records);
+    void reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome, bool naming);
+    void showSetProgress(int archiveProgress);
 
     // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
     QProgressBar *createProgressBar();
@@ -125,6 +135,14 @@ private:
     QString connectedPort;
     quint32 factoryNumber = 0;
     bool identified = false;
+    ArchiveStore archiveStore;
+    // The download in progress: whether a block came yet, and the table's rows before it.
+    bool archiveFilling = false;
+    int rowsBefore = 0;
+    // "Загрузить все" in progress: archives in the set, the one now loading, time since start.
+    int setArchives = 0;
+    int setIndex = 0;
+    QElapsedTimer setClock;
 };
 
 #endif

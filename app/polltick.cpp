@@ -48,6 +48,7 @@ bool PollTick::runStep(quint32 request)
     case REQ_SAVE: return serveSave();
     case REQ_IDENTIFY: return serveIdentify();
     case REQ_ARC_LOAD: return serveArcLoad();
+    case REQ_ARC_LOAD_ALL: return serveArcLoadAll();
     case REQ_WRITE_CHAN: return serveWriteChan();
     default: return serveDirectMode();
     }
@@ -188,11 +189,39 @@ bool PollTick::serveIdentify()
 
 bool PollTick::serveArcLoad()
 {
-    const int archiveNumber = input.archiveNumber;
+    worker.clearCancel();
+    ArchiveDownload::Outcome outcome;
+    return downloadArchive(input.archiveNumber, outcome);
+}
+
+// The set ends at the first archive that does not come whole.
+bool PollTick::serveArcLoadAll()
+{
+    const int archives = 1 + link.channelCount();
+    worker.clearCancel();
+    report([archives](PollView &v) { v.archiveSetStarted(archives); });
+    ArchiveDownload::Outcome outcome = ArchiveDownload::Outcome::Complete;
+    for (int archive = 0; archive < archives; ++archive) {
+        if (!downloadArchive(archive, outcome)) {
+            report([](PollView &v) { v.archiveSetEnded(ArchiveDownload::Outcome::PortFailed); });
+            return false;
+        }
+        if (outcome != ArchiveDownload::Outcome::Complete)
+            break;
+        if (worker.cancelled()) {
+            outcome = ArchiveDownload::Outcome::Cancelled;
+            break;
+        }
+    }
+    report([outcome](PollView &v) { v.archiveSetEnded(outcome); });
+    return true;
+}
+
+bool PollTick::downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outcome)
+{
     ArchiveDownload::request(archiveNumber);
     if (checkLink())
         return false;
-    worker.clearCancel();
     report([archiveNumber](PollView &v) { v.archiveStarted(archiveNumber); });
     ArchiveDownload::Callbacks callbacks;
     callbacks.blockReceived = [this, archiveNumber](const ArchiveDownload::Block &block) {
@@ -203,8 +232,7 @@ bool PollTick::serveArcLoad()
     };
     callbacks.cancelled = [this] { return worker.cancelled(); };
     ArchiveDownload download;
-    const ArchiveDownload::Outcome outcome =
-        download.run(link.devType() == 1 ? 125 : 250, callbacks);
+    outcome = download.run(link.devType() == 1 ? 125 : 250, callbacks);
     if (outcome == ArchiveDownload::Outcome::PortFailed) {
         report([](PollView &v) { v.portLost(); });
         return false;

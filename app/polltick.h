@@ -50,6 +50,9 @@ public:
     virtual void rangeWriteStarted() = 0;
     virtual void channelWritten(int channel, int progress) = 0;
     virtual void rangeWriteEnded(Ending ending) = 0;
+    // "Загрузить все": the events archive and every channel archive, one after another.
+    virtual void archiveSetStarted(int archives) = 0;
+    virtual void archiveSetEnded(ArchiveDownload::Outcome outcome) = 0;
     virtual void archiveStarted(int archiveNumber) = 0;
     virtual void archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block) = 0;
     virtual void archiveProgress(int progress, int row) = 0;
@@ -79,6 +82,9 @@ private:
     bool serveSave();
     bool serveIdentify();
     bool serveArcLoad();
+    bool serveArcLoadAll();
+    // One archive: asked for, received and the Modbus line reopened; false ends the tick.
+    bool downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outcome);
     bool serveWriteChan();
     bool serveDirectMode();
     int rangeProgress(int channelIndex) const;

@@ -74,6 +74,7 @@ void MainWindow::factoryNumberRead(quint32 number)
 {
     factoryNumber = number;
     identified = true;
+    archiveStore.beginConnection(number);
     data.showSerialNumber(number);
     showLinkState();
 }
@@ -261,8 +262,4 @@ void MainWindow::on_btWriteChan_clicked()
 void MainWindow::on_DirectMode_clicked()
 {
     data.reqDirectMode = 1;
-}
-void MainWindow::on_pbArcLoad_clicked()
-{
-    data.reqArcLoad = 1;
 }

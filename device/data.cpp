@@ -11,7 +11,8 @@ Data::Data(QObject *parent) : QObject(parent) {}
 void Data::clearRequests()
 {
     reqIdentify = reqSerialNumSet = reqHwVerSet = reqDateTimeRead = reqDateTimeWrite = 0;
-    reqWrite = reqRead = reqSave = reqArcLoad = reqWriteChan = reqDirectMode = 0;
+    reqWrite = reqRead = reqSave = reqArcLoad = reqArcLoadAll = reqWriteChan = 0;
+    reqDirectMode = 0;
 }
 
 quint8 *Data::requestFlag(quint32 request)
@@ -26,6 +27,7 @@ quint8 *Data::requestFlag(quint32 request)
     case REQ_SAVE: return &reqSave;
     case REQ_IDENTIFY: return &reqIdentify;
     case REQ_ARC_LOAD: return &reqArcLoad;
+    case REQ_ARC_LOAD_ALL: return &reqArcLoadAll;
     case REQ_WRITE_CHAN: return &reqWriteChan;
     default: return &reqDirectMode;
     }

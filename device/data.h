@@ -20,8 +20,9 @@ enum PollRequest : quint32 {
     REQ_SAVE = 1u << 6,
     REQ_IDENTIFY = 1u << 7,
     REQ_ARC_LOAD = 1u << 8,
-    REQ_WRITE_CHAN = 1u << 9,
-    REQ_DIRECT_MODE = 1u << 10,
+    REQ_ARC_LOAD_ALL = 1u << 9,
+    REQ_WRITE_CHAN = 1u << 10,
+    REQ_DIRECT_MODE = 1u << 11,
 };
 
 // The connected controller as the window shows it: request flags, device-wide values and the
@@ -42,6 +43,7 @@ public:
     quint8 reqRead = 0;
     quint8 reqSave = 0;
     quint8 reqArcLoad = 0;
+    quint8 reqArcLoadAll = 0;
     quint8 reqWriteChan = 0;
     quint8 reqDirectMode = 0;
 
