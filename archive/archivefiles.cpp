@@ -16,6 +16,16 @@ QString channelFile(const QString &folder, int channel)
     return folder + QString::asprintf("chan%02d.arh", channel);
 }
 
+QString archiveFile(const QString &folder, int archive)
+{
+    return archive == 0 ? eventsFile(folder) : channelFile(folder, archive);
+}
+
+QString markerFile(const QString &root)
+{
+    return root + QStringLiteral("ORVEK TQ-17 Archive v 01");
+}
+
 bool openOrReport(QFile &file)
 {
     if (file.open(QIODevice::ReadOnly))
