@@ -8,14 +8,12 @@
 // A cell's text is inset by the focus frame margin and one pixel on each side, plus the grid
 // line; a header's by the header margin on each side.
 ColumnWidths::ColumnWidths(const QTableView *view)
-    : cellMetrics(view->font()),
-      headerMetrics(view->horizontalHeader()->font()),
+    : cellMetrics(view->font()), headerMetrics(view->horizontalHeader()->font()),
       cellMargin(2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) +
                  1),
       headerMargin(2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr,
                                                   view->horizontalHeader()))
-{
-}
+{}
 
 int ColumnWidths::fit(int designWidth, const QString &header, const QStringList &samples) const
 {

@@ -73,18 +73,23 @@ QStringList unitNames()
     return names;
 }
 
-// The widest texts a column of each table shows.
+// The widest texts a column of each table shows: digits are equally wide, and a value has at
+// most five digits and a point.
 const QStringList DATE_SAMPLE = {QStringLiteral("00.00.00")};
 const QStringList TIME_SAMPLE = {QStringLiteral("00:00:00")};
+const QStringList CHANNEL_SAMPLE = {QStringLiteral("00")};
+const QStringList VALUE_SAMPLE = {QStringLiteral("00.000")};
+const QStringList AUX_SAMPLE = {QStringLiteral("00000")};
 
 ColumnSamples eventSamples()
 {
-    return {DATE_SAMPLE, TIME_SAMPLE, {}, eventNames(), {}, unitNames(), {}, {}};
+    return {DATE_SAMPLE, TIME_SAMPLE, CHANNEL_SAMPLE, eventNames(), VALUE_SAMPLE,
+            unitNames(), {},          AUX_SAMPLE};
 }
 
 ColumnSamples channelSamples()
 {
-    return {DATE_SAMPLE, TIME_SAMPLE, {}, unitNames(), {}, {}, {}, {}};
+    return {DATE_SAMPLE, TIME_SAMPLE, VALUE_SAMPLE, unitNames(), {}, {}, {}, AUX_SAMPLE};
 }
 
 QStringList emptySlotTexts(int columns)
@@ -186,9 +191,9 @@ std::vector<RowMoment> rowMoments(const QAbstractItemModel *model, int n)
     std::vector<RowMoment> moments;
     n = std::min(n, model->rowCount());
     for (int row = 0; row < n; ++row) {
-        const QDate date = QDate::fromString(model->index(row, 0).data().toString(),
-                                             QStringLiteral("dd.MM.yy"))
-                               .addYears(100);
+        const QDate date =
+            QDate::fromString(model->index(row, 0).data().toString(), QStringLiteral("dd.MM.yy"))
+                .addYears(100);
         const QTime time =
             QTime::fromString(model->index(row, 1).data().toString(), QStringLiteral("hh:mm:ss"));
         if (date.isValid() && time.isValid())
@@ -244,8 +249,7 @@ struct Archive::Table {
 
 Archive::Archive(QObject *parent)
     : QObject(parent), driveSource(archiveDriveRoots), downloadRoot(ArchiveStore().root())
-{
-}
+{}
 
 Archive::~Archive() = default;
 

@@ -36,8 +36,7 @@ bool ArchiveStore::save(int archive, const ArchiveRecord *records, int count, co
     if (!prepareRoot())
         return false;
     if (folderPath.isEmpty()) {
-        folderPath = rootPath +
-                     now.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+        folderPath = rootPath + now.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
                      QStringLiteral("_%1/").arg(connectedNumber);
     }
     // Made again should the folder have been removed since it was opened.

@@ -1,5 +1,6 @@
 #include "app/inifile.h"
 #include "app/mainwindow.h"
+#include "tests/support/testhome.h"
 
 #include <QPushButton>
 #include <QTableView>
@@ -79,12 +80,14 @@ private slots:
     void everyButton_reachesSlotOfItsName();
 
 private:
+    std::unique_ptr<TestHome> home;
     std::unique_ptr<QTemporaryDir> dir;
     QString previousDir;
 };
 
 void tst_Startup::init()
 {
+    home = std::make_unique<TestHome>();
     dir = std::make_unique<QTemporaryDir>();
     previousDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir->path()));
@@ -94,6 +97,7 @@ void tst_Startup::cleanup()
 {
     QDir::setCurrent(previousDir);
     dir.reset();
+    home.reset();
 }
 
 void tst_Startup::firstStart_showsDefaultsAndWritesIni()
@@ -263,18 +267,23 @@ void tst_Startup::slots_followMetaObjectOrder()
         QCOMPARE(QString(meta.method(meta.methodOffset() + i).name()), expected.at(i));
 }
 
-// Disconnecting succeeds exactly when connect-by-name made the binding.
+// Disconnecting succeeds exactly when connect-by-name made the binding. A button whose slot
+// MainWindow does not have yet ("Загрузить все") has nothing to be bound to.
 void tst_Startup::everyButton_reachesSlotOfItsName()
 {
     MainWindow window;
     const QList<QPushButton *> buttons = window.findChildren<QPushButton *>();
     int bound = 0;
     for (QPushButton *button : buttons) {
-        const QByteArray slot = "1on_" + button->objectName().toLatin1() + "_clicked()";
-        QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), &window, slot.constData()),
+        const QByteArray slot = "on_" + button->objectName().toLatin1() + "_clicked()";
+        const bool hasSlot = window.metaObject()->indexOfSlot(slot.constData()) >= 0;
+        const QByteArray method = "1" + slot;
+        QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), &window, method.constData()) ==
+                     hasSlot,
                  qPrintable(button->objectName()));
-        ++bound;
+        bound += hasSlot;
     }
+    QCOMPARE(buttons.size(), 24);
     QCOMPARE(bound, 23);
 }
 
