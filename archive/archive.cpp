@@ -179,6 +179,22 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
     }
 }
 
+// The three two-digit fields of "dd.MM.yy" or "hh:mm:ss"; false for a text of another form.
+// Parsed by hand: QDate::fromString would take a second for the rows of both tables.
+bool readFields(const QString &text, QChar separator, int (&fields)[3])
+{
+    if (text.size() != 8 || text.at(2) != separator || text.at(5) != separator)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        const char16_t high = text.at(3 * i).unicode();
+        const char16_t low = text.at(3 * i + 1).unicode();
+        if (high < u'0' || high > u'9' || low < u'0' || low > u'9')
+            return false;
+        fields[i] = (high - u'0') * 10 + (low - u'0');
+    }
+    return true;
+}
+
 // A row's moment; only rows whose date and time can both be read have one.
 struct RowMoment {
     int row;
@@ -191,11 +207,13 @@ std::vector<RowMoment> rowMoments(const QAbstractItemModel *model, int n)
     std::vector<RowMoment> moments;
     n = std::min(n, model->rowCount());
     for (int row = 0; row < n; ++row) {
-        const QDate date =
-            QDate::fromString(model->index(row, 0).data().toString(), QStringLiteral("dd.MM.yy"))
-                .addYears(100);
-        const QTime time =
-            QTime::fromString(model->index(row, 1).data().toString(), QStringLiteral("hh:mm:ss"));
+        int day[3];
+        int clock[3];
+        if (!readFields(model->index(row, 0).data().toString(), QLatin1Char('.'), day) ||
+            !readFields(model->index(row, 1).data().toString(), QLatin1Char(':'), clock))
+            continue;
+        const QDate date(2000 + day[2], day[1], day[0]);
+        const QTime time(clock[0], clock[1], clock[2]);
         if (date.isValid() && time.isValid())
             moments.push_back({row, date, time});
     }
