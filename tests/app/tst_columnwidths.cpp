@@ -4,41 +4,22 @@
 #include "archive/archivecolumns.h"
 #include "device/channelformat.h"
 #include "device/columndefs.h"
-#include "tests/support/testhome.h"
 
 #include <QApplication>
 #include <QScopeGuard>
 #include <QtTest>
 
 // The columns of the archive tables and of the channel settings table are wide enough for
-// their texts in the font the tables have, and never narrower than designed.
+// their texts in the tables' fonts, and never narrower than designed.
 class ColumnWidthsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void archiveColumnsFitTheirTexts_data();
-    void archiveColumnsFitTheirTexts();
-    void channelColumnsFitTheirTexts_data();
-    void channelColumnsFitTheirTexts();
+    void columnsFitTheirTexts_data();
+    void columnsFitTheirTexts();
 };
 
 namespace {
-
-void addFontRows()
-{
-    QTest::addColumn<int>("pixelSize");
-    QTest::newRow("application font") << 0;
-    QTest::newRow("small font") << 8;
-    QTest::newRow("large font") << 22;
-}
-
-QFont fontOfSize(int pixelSize)
-{
-    QFont font = QApplication::font();
-    if (pixelSize > 0)
-        font.setPixelSize(pixelSize);
-    return font;
-}
 
 int widest(const QFontMetrics &metrics, const QStringList &texts)
 {
@@ -48,41 +29,44 @@ int widest(const QFontMetrics &metrics, const QStringList &texts)
     return width;
 }
 
-QStringList columnTexts(const QTableView *view, int column)
+// Checks every column against its design width, its header lines, its cells and the samples.
+void verifyColumns(const QTableView *view, const std::function<int(int)> &designWidth,
+                   const std::function<QStringList(int)> &samples = {})
 {
-    QStringList texts;
     const QAbstractItemModel *model = view->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts << model->index(row, column).data().toString();
-    return texts;
-}
-
-// The column is at least its design width and holds its header lines and the given texts.
-void verifyColumn(const QTableView *view, int column, int designWidth, const QStringList &texts)
-{
-    const int width = view->columnWidth(column);
-    const QString header = view->model()->headerData(column, Qt::Horizontal).toString();
-    const QByteArray where = view->objectName().toLatin1() + " column " +
-                             QByteArray::number(column) + " width " + QByteArray::number(width);
-    QVERIFY2(width >= designWidth, where.constData());
-    QVERIFY2(width >= widest(view->horizontalHeader()->fontMetrics(), header.split('\n')),
-             where.constData());
-    QVERIFY2(width >= widest(view->fontMetrics(), texts), where.constData());
+    for (int column = 0; column < model->columnCount() && !QTest::currentTestFailed(); ++column) {
+        QStringList texts = samples ? samples(column) : QStringList();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, column).data().toString();
+        const QString header = model->headerData(column, Qt::Horizontal).toString();
+        const int width = view->columnWidth(column);
+        const QByteArray where = view->objectName().toLatin1() + " column " +
+                                 QByteArray::number(column) + " width " + QByteArray::number(width);
+        QVERIFY2(width >= designWidth(column), where.constData());
+        QVERIFY2(width >= widest(view->horizontalHeader()->fontMetrics(), header.split('\n')),
+                 where.constData());
+        QVERIFY2(width >= widest(view->fontMetrics(), texts), where.constData());
+    }
 }
 
 } // namespace
 
-void ColumnWidthsTest::archiveColumnsFitTheirTexts_data()
+void ColumnWidthsTest::columnsFitTheirTexts_data()
 {
-    addFontRows();
+    QTest::addColumn<int>("pixelSize");
+    QTest::newRow("application font") << 0;
+    QTest::newRow("large font") << 22;
 }
 
-void ColumnWidthsTest::archiveColumnsFitTheirTexts()
+void ColumnWidthsTest::columnsFitTheirTexts()
 {
     QFETCH(int, pixelSize);
+    QFont font = QApplication::font();
+    if (pixelSize > 0)
+        font.setPixelSize(pixelSize);
     ArchiveFixture f;
-    f.ui.tvArcEvents->setFont(fontOfSize(pixelSize));
-    f.ui.tvArcNotes->setFont(fontOfSize(pixelSize));
+    f.ui.tvArcEvents->setFont(font);
+    f.ui.tvArcNotes->setFont(font);
     // Every named event and every unit, with the longest values.
     constexpr int ROWS = ArchiveText::NAMED_EVENT_CODES * ArchiveText::UNIT_NAME_COUNT;
     f.archive.setupTables(ROWS);
@@ -94,38 +78,16 @@ void ColumnWidthsTest::archiveColumnsFitTheirTexts()
         f.archive.addEventRow(record, row);
         f.archive.addChannelRow(record, row);
     }
-    for (int column = 0; column < ArchiveColumns::COUNT && !QTest::currentTestFailed(); ++column) {
-        verifyColumn(f.ui.tvArcEvents, column, ArchiveColumns::EVENTS[column].width,
-                     columnTexts(f.ui.tvArcEvents, column));
-        verifyColumn(f.ui.tvArcNotes, column, ArchiveColumns::CHANNEL[column].width,
-                     columnTexts(f.ui.tvArcNotes, column));
-    }
-}
+    verifyColumns(f.ui.tvArcEvents, [](int c) { return ArchiveColumns::EVENTS[c].width; });
+    verifyColumns(f.ui.tvArcNotes, [](int c) { return ArchiveColumns::CHANNEL[c].width; });
 
-void ColumnWidthsTest::channelColumnsFitTheirTexts_data()
-{
-    addFontRows();
-}
-
-void ColumnWidthsTest::channelColumnsFitTheirTexts()
-{
-    QFETCH(int, pixelSize);
-    TestHome home;
-    QTemporaryDir dir;
-    const QString previousDir = QDir::currentPath();
     const QFont previousFont = QApplication::font();
-    const auto restore = qScopeGuard([&] {
-        QApplication::setFont(previousFont);
-        QDir::setCurrent(previousDir);
-    });
-    QVERIFY(QDir::setCurrent(dir.path()));
-    QApplication::setFont(fontOfSize(pixelSize));
+    const auto restore = qScopeGuard([&] { QApplication::setFont(previousFont); });
+    QApplication::setFont(font);
     MainWindow window;
-    const auto *view = window.findChild<QTableView *>("tvChannelsCfg");
-    QVERIFY(view);
-    for (int column = 0; column < COLUMN_COUNT && !QTest::currentTestFailed(); ++column)
-        verifyColumn(view, column, COLUMN_DEFS[column].width,
-                     ChannelFormat::fixedTexts(column) + columnTexts(view, column));
+    verifyColumns(
+        window.findChild<QTableView *>("tvChannelsCfg"), [](int c) { return COLUMN_DEFS[c].width; },
+        ChannelFormat::fixedTexts);
 }
 
 QTEST_MAIN(ColumnWidthsTest)
