@@ -182,8 +182,8 @@ void MainWindow::saveDownload(int archiveNumber, const QByteArray &records)
     const auto *first = reinterpret_cast<const ArchiveRecord *>(records.constData());
     const int count = records.size() / int(sizeof(ArchiveRecord));
     if (!archiveStore.save(archiveNumber, first, count)) {
-        showCritical(QStringLiteral("Ошибка записи файла ") + archiveStore.errorString());
+        showCritical(archiveStore.errorString());
         return;
     }
-    archive.showFolder(archiveStore.folder());
+    archive.selectFolder(archiveStore.folder());
 }

@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 
+#include "app/columnwidths.h"
 #include "app/inifile.h"
 #include "app/linkworker.h"
+#include "device/channelformat.h"
 #include "link/modbus.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
@@ -90,8 +92,11 @@ void MainWindow::setupChannelTable(int devType)
     view->show();
     view->verticalHeader()->show();
 
-    sizeSections(view->horizontalHeader(), COLUMN_COUNT,
-                 [](int i) { return COLUMN_DEFS[i].width; });
+    const ColumnWidths widths(view);
+    sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
+        return widths.fit(COLUMN_DEFS[i].width, QString::fromUtf8(COLUMN_DEFS[i].header),
+                          ChannelFormat::fixedTexts(i));
+    });
     sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
 
     if (!qobject_cast<comboBoxDelegate *>(view->itemDelegateForColumn(LIST_COLUMNS[0]))) {

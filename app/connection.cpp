@@ -87,7 +87,7 @@ void MainWindow::setConnectedState(bool connected)
         ui->Stop,         ui->sbBeginChan,   ui->sbEndChan,    ui->btRead,       ui->btWrite,
         ui->btSave,       ui->sbwriteChan,   ui->btWriteChan,  ui->SerialNumSet, ui->SerialNumDev,
         ui->HW_Ver,       ui->HW_VerSet,     ui->dateSet,      ui->timeSet,      ui->DirectMode,
-        ui->DateTimeRead, ui->DateTimeWrite, ui->DateTimeSync, ui->pbArcLoad};
+        ui->DateTimeRead, ui->DateTimeWrite, ui->DateTimeSync, ui->pbArcLoad,    ui->pbArcLoadAll};
     for (QWidget *widget : requests)
         widget->setEnabled(connected);
 }

@@ -1,11 +1,16 @@
 #include "archive/archive.h"
 
+#include "app/columnwidths.h"
+#include "app/messages.h"
+#include "archive/archivecolumns.h"
 #include "archive/archivefiles.h"
+#include "archive/archivestore.h"
 #include "archive/archivetext.h"
 #include "archive/drives.h"
 #include "ui_mainwindow.h"
 
 #include <QDate>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -23,34 +28,8 @@ ArchiveRecord channelArchiveRecords[ARCHIVE_RECORD_CAPACITY];
 
 namespace {
 
-const char ARCHIVE_MARKER[] = "ORVEK TQ-17 Archive v 01";
-
-constexpr int COLUMN_COUNT = 8;
-
-struct ColumnHeader {
-    const char *label;
-    int width;
-};
-
-using ColumnHeaders = std::array<ColumnHeader, COLUMN_COUNT>;
-
-const ColumnHeaders EVENT_HEADERS = {{{"Дата.", 60},
-                                      {"Время.", 60},
-                                      {"Канал", 60},
-                                      {"Событие", 100},
-                                      {"Концен.", 60},
-                                      {"Ед.изм.", 60},
-                                      {"", 60},
-                                      {"", 60}}};
-
-const ColumnHeaders CHANNEL_HEADERS = {{{"Дата.", 60},
-                                        {"Время.", 60},
-                                        {"Конц.", 60},
-                                        {"Ед.изм.", 60},
-                                        {"", 60},
-                                        {"", 60},
-                                        {"", 60},
-                                        {"", 60}}};
+constexpr int COLUMN_COUNT = ArchiveColumns::COUNT;
+using ArchiveColumns::Headers;
 
 // The columns a record writes; the others stay empty for good.
 using WrittenColumns = std::vector<int>;
@@ -75,6 +54,43 @@ QStringList channelTexts(const ArchiveRecord &record)
     using namespace ArchiveText;
     return {dateText(record), timeText(record), valueText(record), unitNameOrDefault(record),
             auxText(record, 4)};
+}
+
+using ColumnSamples = std::array<QStringList, COLUMN_COUNT>;
+
+QStringList eventNames()
+{
+    QStringList names;
+    for (int code = 0; code < ArchiveText::NAMED_EVENT_CODES; ++code)
+        names << ArchiveText::eventName(code);
+    return names;
+}
+
+QStringList unitNames()
+{
+    QStringList names;
+    for (int index = 0; index < ArchiveText::UNIT_NAME_COUNT; ++index)
+        names << ArchiveText::unitName(index);
+    return names;
+}
+
+// The widest texts a column of each table shows: digits are equally wide, and a value has at
+// most five digits and a point.
+const QStringList DATE_SAMPLE = {QStringLiteral("00.00.00")};
+const QStringList TIME_SAMPLE = {QStringLiteral("00:00:00")};
+const QStringList CHANNEL_SAMPLE = {QStringLiteral("00")};
+const QStringList VALUE_SAMPLE = {QStringLiteral("00.000")};
+const QStringList AUX_SAMPLE = {QStringLiteral("00000")};
+
+ColumnSamples eventSamples()
+{
+    return {DATE_SAMPLE, TIME_SAMPLE, CHANNEL_SAMPLE, eventNames(), VALUE_SAMPLE,
+            unitNames(), {},          AUX_SAMPLE};
+}
+
+ColumnSamples channelSamples()
+{
+    return {DATE_SAMPLE, TIME_SAMPLE, VALUE_SAMPLE, unitNames(), {}, {}, {}, AUX_SAMPLE};
 }
 
 QStringList emptySlotTexts(int columns)
@@ -133,18 +149,18 @@ public:
     }
 };
 
-QStandardItemModel *createModel(QTableView *view, int rows, const ColumnHeaders &headers)
+QStandardItemModel *createModel(QTableView *view, int rows, const Headers &headers)
 {
     auto *model = new ArchiveTableModel(rows, view);
     QStringList labels;
-    for (const ColumnHeader &header : headers)
+    for (const ArchiveColumns::Header &header : headers)
         labels << QString::fromUtf8(header.label);
     model->setHorizontalHeaderLabels(labels);
     return model;
 }
 
 void installModel(QTableView *view, QStandardItemModel *model, QStandardItemModel *oldModel,
-                  const ColumnHeaders &headers)
+                  const Headers &headers, const ColumnSamples &samples)
 {
     QItemSelectionModel *oldSelection = view->selectionModel();
     view->setModel(model);
@@ -154,51 +170,82 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
     view->show();
     view->verticalHeader()->setVisible(true);
     QHeaderView *header = view->horizontalHeader();
+    const ColumnWidths widths(view);
     for (int column = 0; column < COLUMN_COUNT; ++column) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
         header->setSectionResizeMode(column, QHeaderView::Interactive);
-        header->resizeSection(column, headers[column].width);
+        header->resizeSection(column, widths.fit(headers[column].width,
+                                                 QString::fromUtf8(headers[column].label),
+                                                 samples[column]));
     }
 }
 
-// Day difference from a row's date to the target; a row that is not a date lies on the target day.
-qint64 dayDifference(const QAbstractItemModel *model, int row, const QDate &target)
+// The three two-digit fields of "dd.MM.yy" or "hh:mm:ss"; false for a text of another form.
+// Parsed by hand: QDate::fromString would take a second for the rows of both tables.
+bool readFields(const QString &text, QChar separator, int (&fields)[3])
 {
-    const QString text = model->index(row, 0).data().toString();
-    return QDate::fromString(text, QStringLiteral("dd.MM.yy")).addYears(100).daysTo(target);
+    if (text.size() != 8 || text.at(2) != separator || text.at(5) != separator)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        const char16_t high = text.at(3 * i).unicode();
+        const char16_t low = text.at(3 * i + 1).unicode();
+        if (high < u'0' || high > u'9' || low < u'0' || low > u'9')
+            return false;
+        fields[i] = (high - u'0') * 10 + (low - u'0');
+    }
+    return true;
 }
 
-// A row that is not a time counts as not earlier than the target.
-int secondDifference(const QAbstractItemModel *model, int row, const QTime &target)
+// A row's moment; only rows whose date and time can both be read have one.
+struct RowMoment {
+    int row;
+    QDate date;
+    QTime time;
+};
+
+std::vector<RowMoment> rowMoments(const QAbstractItemModel *model, int n)
 {
-    const QString text = model->index(row, 1).data().toString();
-    return QTime::fromString(text, QStringLiteral("hh:mm:ss")).secsTo(target);
+    std::vector<RowMoment> moments;
+    n = std::min(n, model->rowCount());
+    for (int row = 0; row < n; ++row) {
+        int day[3];
+        int clock[3];
+        if (!readFields(model->index(row, 0).data().toString(), QLatin1Char('.'), day) ||
+            !readFields(model->index(row, 1).data().toString(), QLatin1Char(':'), clock))
+            continue;
+        const QDate date(2000 + day[2], day[1], day[0]);
+        const QTime time(clock[0], clock[1], clock[2]);
+        if (date.isValid() && time.isValid())
+            moments.push_back({row, date, time});
+    }
+    return moments;
 }
 
-// The first row at or after the target moment among the first n rows, which are taken to be
-// in time order; -1 when there are none.
+// Among the first n rows, the rows with a moment are taken to be in time order; of these, the
+// first at or after the target moment, else the last one. -1 when no row has a moment.
 int findRow(const QAbstractItemModel *model, int n, const QDate &date, const QTime &time)
 {
-    n = std::min(n, model->rowCount());
-    if (n <= 0)
+    const std::vector<RowMoment> moments = rowMoments(model, n);
+    const int count = int(moments.size());
+    if (count == 0)
         return -1;
-    int row = 0;
-    while (row < n && dayDifference(model, row, date) > 0)
-        ++row;
-    if (row == n)
-        return n - 1;
-    if (dayDifference(model, row, date) < 0)
-        return row;
+    int i = 0;
+    while (i < count && moments[i].date < date)
+        ++i;
+    if (i == count)
+        return moments.back().row;
+    if (moments[i].date > date)
+        return moments[i].row;
 
-    int nextDay = row + 1;
-    while (nextDay < n && dayDifference(model, nextDay, date) >= 0)
+    int nextDay = i + 1;
+    while (nextDay < count && moments[nextDay].date <= date)
         ++nextDay;
-    const int last = std::min(nextDay, n - 1);
-    for (; row < last; ++row) {
-        if (secondDifference(model, row, time) < 1)
-            return row;
+    const int last = std::min(nextDay, count - 1);
+    for (; i < last; ++i) {
+        if (moments[i].time.secsTo(time) < 1)
+            return moments[i].row;
     }
-    return last;
+    return moments[last].row;
 }
 
 void selectFound(QTableView *view, int n, const QDate &date, const QTime &time)
@@ -219,7 +266,9 @@ struct Archive::Table {
     int &filledRows;
 };
 
-Archive::Archive(QObject *parent) : QObject(parent), driveSource(archiveDriveRoots) {}
+Archive::Archive(QObject *parent)
+    : QObject(parent), driveSource(archiveDriveRoots), downloadRoot(ArchiveStore().root())
+{}
 
 Archive::~Archive() = default;
 
@@ -232,10 +281,10 @@ void Archive::init(Ui_MainWindow *ui)
 
 void Archive::setupTables(int rows)
 {
-    QStandardItemModel *events = createModel(ui->tvArcEvents, rows, EVENT_HEADERS);
-    QStandardItemModel *channel = createModel(ui->tvArcNotes, rows, CHANNEL_HEADERS);
-    installModel(ui->tvArcEvents, events, eventModel, EVENT_HEADERS);
-    installModel(ui->tvArcNotes, channel, channelModel, CHANNEL_HEADERS);
+    QStandardItemModel *events = createModel(ui->tvArcEvents, rows, ArchiveColumns::EVENTS);
+    QStandardItemModel *channel = createModel(ui->tvArcNotes, rows, ArchiveColumns::CHANNEL);
+    installModel(ui->tvArcEvents, events, eventModel, ArchiveColumns::EVENTS, eventSamples());
+    installModel(ui->tvArcNotes, channel, channelModel, ArchiveColumns::CHANNEL, channelSamples());
     eventModel = events;
     channelModel = channel;
     tableRows = rows;
@@ -257,13 +306,20 @@ void Archive::setDriveSource(std::function<QStringList()> source)
     driveSource = std::move(source);
 }
 
+void Archive::setDownloadRoot(const QString &root)
+{
+    downloadRoot = root;
+}
+
 void Archive::scanDisks()
 {
     QStringList disks;
     for (const QString &root : driveSource()) {
-        if (QFileInfo::exists(root + QLatin1String(ARCHIVE_MARKER)))
+        if (QFileInfo::exists(ArchiveFiles::markerFile(root)))
             disks << root;
     }
+    if (QFileInfo(downloadRoot).isDir() && !disks.contains(downloadRoot))
+        disks << downloadRoot;
     ui->cbArcDisk->clear();
     ui->cbArcDisk->addItems(disks);
 }
@@ -285,6 +341,24 @@ void Archive::scanDirs()
     ui->cbArcDirs->setCurrentIndex(0);
 }
 
+bool Archive::selectFolder(const QString &folder)
+{
+    const QFileInfo info(QDir::cleanPath(folder));
+    QString drive = info.absolutePath();
+    if (!drive.endsWith(QLatin1Char('/')))
+        drive += QLatin1Char('/');
+    // A download may just have made the drive.
+    scanDisks();
+    const int disk = ui->cbArcDisk->findText(drive);
+    if (disk < 0)
+        return false;
+    ui->cbArcDisk->setCurrentIndex(disk);
+    scanDirs();
+    const int dir = ui->cbArcDirs->findText(info.fileName());
+    ui->cbArcDirs->setCurrentIndex(dir);
+    return dir >= 0;
+}
+
 QString Archive::folderPath() const
 {
     return ui->cbArcDisk->currentText() + ui->cbArcDirs->currentText() + QLatin1Char('/');
@@ -294,12 +368,14 @@ void Archive::loadFromFolder()
 {
     const int channel = ui->cbArcChannel->currentIndex();
     const QString folder = folderPath();
+    QString error;
     QFile events(ArchiveFiles::eventsFile(folder));
-    if (!ArchiveFiles::openOrReport(events))
-        return;
     QFile channelFile(ArchiveFiles::channelFile(folder, channel));
-    if (channel > 0 && !ArchiveFiles::openOrReport(channelFile))
+    if (!ArchiveFiles::openForReading(events, error) ||
+        (channel > 0 && !ArchiveFiles::openForReading(channelFile, error))) {
+        showCritical(error);
         return;
+    }
 
     std::memset(eventRecords, 0, sizeof eventRecords);
     std::memset(channelArchiveRecords, 0, sizeof channelArchiveRecords);

@@ -50,6 +50,12 @@ public:
     void selectLastRows();
     // Where scanDisks looks for the marker; the mounted volumes unless replaced.
     void setDriveSource(std::function<QStringList()> source);
+    // The folder of downloaded archives, with its trailing slash, listed after the drives while
+    // it exists; ArchiveStore's default root unless replaced.
+    void setDownloadRoot(const QString &root);
+    // Makes the archive folder at this path the current drive and folder, scanning the drives
+    // again; false when either is not listed.
+    bool selectFolder(const QString &folder);
 
     int eventRows = 0;
     int channelRows = 0;
@@ -72,6 +78,7 @@ private:
     QStandardItemModel *channelModel = nullptr;
     int tableRows = 0;
     std::function<QStringList()> driveSource;
+    QString downloadRoot;
 };
 
 #endif

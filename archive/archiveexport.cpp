@@ -25,8 +25,11 @@ constexpr int PROGRESS_DONE = 100;
 int readArchiveFile(const QString &name, ArchiveRecord *buffer)
 {
     QFile file(name);
-    if (!ArchiveFiles::openOrReport(file))
+    QString error;
+    if (!ArchiveFiles::openForReading(file, error)) {
+        showCritical(error);
         return -1;
+    }
     std::memset(buffer, 0, sizeof(ArchiveRecord) * ARCHIVE_RECORD_CAPACITY);
     return ArchiveFiles::readRecords(file, buffer, ARCHIVE_RECORD_CAPACITY);
 }

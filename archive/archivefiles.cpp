@@ -1,7 +1,5 @@
 #include "archive/archivefiles.h"
 
-#include "app/messages.h"
-
 #include <QFile>
 
 namespace ArchiveFiles {
@@ -16,11 +14,21 @@ QString channelFile(const QString &folder, int channel)
     return folder + QString::asprintf("chan%02d.arh", channel);
 }
 
-bool openOrReport(QFile &file)
+QString archiveFile(const QString &folder, int archive)
+{
+    return archive == 0 ? eventsFile(folder) : channelFile(folder, archive);
+}
+
+QString markerFile(const QString &root)
+{
+    return root + QStringLiteral("ORVEK TQ-17 Archive v 01");
+}
+
+bool openForReading(QFile &file, QString &error)
 {
     if (file.open(QIODevice::ReadOnly))
         return true;
-    showCritical(QStringLiteral("Ошибка открытия файла") + file.fileName());
+    error = QStringLiteral("Ошибка открытия файла") + file.fileName();
     return false;
 }
 

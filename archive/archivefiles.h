@@ -12,10 +12,13 @@ namespace ArchiveFiles {
 
 QString eventsFile(const QString &folder);
 QString channelFile(const QString &folder, int channel);
+// Archive 0 is the events archive, archive k the archive of channel k.
+QString archiveFile(const QString &folder, int archive);
+// The file whose presence in its root makes a folder an archive drive.
+QString markerFile(const QString &root);
 
-// Opens an archive file for reading; when it cannot be opened, says so in the
-// tool's critical box with the file's name.
-bool openOrReport(QFile &file);
+// Opens an archive file for reading; when it cannot, error holds the message naming the file.
+bool openForReading(QFile &file, QString &error);
 // Reads at most capacity records; a trailing fragment of a record is dropped.
 int readRecords(QFile &file, ArchiveRecord *buffer, int capacity);
 

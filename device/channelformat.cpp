@@ -1,5 +1,6 @@
 #include "device/channelformat.h"
 
+#include "device/celledit.h"
 #include "device/channelrecord.h"
 #include "device/controllertext.h"
 #include "device/texttables.h"
@@ -65,6 +66,19 @@ QString scaled(const ChannelRecord &record, int raw)
 QString current(int raw)
 {
     return QString::asprintf("%.3f", double(static_cast<float>(raw) / 1000.0f));
+}
+
+QStringList fixedTexts(int column)
+{
+    switch (column) {
+    case 3: return THRESHOLD_STATUS_TEXTS;
+    case 4: return INPUT_STATUS_TEXTS;
+    case 5: return ERROR_STATUS_TEXTS;
+    default: {
+        const QStringList *list = CellEdit::listOf(column);
+        return list ? *list : QStringList();
+    }
+    }
 }
 
 QVariant cell(const ChannelRecord &r, int column)

@@ -1,6 +1,7 @@
 #ifndef CHANNELFORMAT_H
 #define CHANNELFORMAT_H
 
+#include <QStringList>
 #include <QVariant>
 
 struct ChannelRecord;
@@ -17,6 +18,8 @@ QString scaled(const ChannelRecord &record, int raw);
 QString current(int raw);
 // Integer columns hold integer data, all others texts.
 QVariant cell(const ChannelRecord &record, int column);
+// The texts a column shows from a fixed table; empty for columns of free values.
+QStringList fixedTexts(int column);
 
 } // namespace ChannelFormat
 

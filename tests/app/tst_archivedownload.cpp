@@ -1,7 +1,9 @@
 #include "link/modbus.h"
 #include "tests/support/connectedwindow.h"
+#include "tools/tq17sim/archivesource.h"
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTableView>
@@ -41,6 +43,34 @@ void download(ConnectedWindow &w, int archive)
     w.tick();
 }
 
+// The connection's download folders, newest first.
+QStringList downloadFolders(const ConnectedWindow &w)
+{
+    const QDir root(w.home.path() + "/Documents/TQ-17");
+    return root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed);
+}
+
+QString downloadedFile(const ConnectedWindow &w, const QString &name)
+{
+    const QStringList folders = downloadFolders(w);
+    return folders.isEmpty() ? QString()
+                             : w.home.path() + "/Documents/TQ-17/" + folders.first() + "/" + name;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList column(const ConnectedWindow &w, const char *table, int rows, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < rows; ++row)
+        texts << cell(w, table, row, column);
+    return texts;
+}
+
 } // namespace
 
 class tst_ArchiveDownload : public QObject
@@ -51,7 +81,10 @@ private slots:
     void channelArchive_fillsRowsBlanksTheRestAndReopensModbus();
     void eventsArchive_fillsEventsTable();
     void eotAtOnce_leavesTablesBlank();
-    void badBlockInTheMiddle_keepsEarlierRows();
+    void brokenTransfers_sayWhyAndWriteNoFile_data();
+    void brokenTransfers_sayWhyAndWriteNoFile();
+    void savedFile_holdsTheBlocksSentAndReloadsTheSameRows_data();
+    void savedFile_holdsTheBlocksSentAndReloadsTheSameRows();
     void fullArchiveOn64K_stopsAtTheLastRow();
     void modbusLineAt9600_keepsItsBaudRateAfterwards();
     void portThatCannotReopen_disconnectsSilently();
@@ -102,17 +135,43 @@ void tst_ArchiveDownload::eotAtOnce_leavesTablesBlank()
     QVERIFY(w.isConnected());
 }
 
-void tst_ArchiveDownload::badBlockInTheMiddle_keepsEarlierRows()
+void tst_ArchiveDownload::brokenTransfers_sayWhyAndWriteNoFile_data()
 {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<int>("rowsShown");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no reply to the first block")
+        << int(Simulator::Fault::XmSilence) << 0 << 1000 << "Архив не загружен";
+    QTest::newRow("bad block in the middle")
+        << int(Simulator::Fault::XmBadBlockCrc) << 3 << 128 << "Архив загружен не полностью";
+}
+
+// After a complete download of channel 1, a failed one of channel 2 keeps the table (no reply)
+// or shows what arrived, and leaves no file under its name.
+void tst_ArchiveDownload::brokenTransfers_sayWhyAndWriteNoFile()
+{
+    QFETCH(int, fault);
+    QFETCH(int, block);
+    QFETCH(int, rowsShown);
+    QFETCH(QString, message);
     ConnectedWindow w(device(32, 1000));
     QVERIFY(w.connect());
-    w.simulator.setFault(Simulator::Fault::XmBadBlockCrc, 0, 3);
+    download(w, 1);
+    QVERIFY(isDate(cell(w, "tvArcNotes", 999)));
+    const QStringList before = column(w, "tvArcNotes", 1000, 1);
+    w.simulator.setFault(Simulator::Fault(fault), 0, block);
     download(w, 2);
-    QVERIFY(isDate(cell(w, "tvArcNotes", 127)));
-    QCOMPARE(cell(w, "tvArcNotes", 128), QString());
-    QCOMPARE(cell(w, "tvArcNotes", 999), QString());
+    QCOMPARE(w.answerer.messages(), QStringList{message});
+    if (rowsShown == 1000) {
+        QCOMPARE(column(w, "tvArcNotes", 1000, 1), before);
+    } else {
+        QVERIFY(isDate(cell(w, "tvArcNotes", rowsShown - 1)));
+        QCOMPARE(cell(w, "tvArcNotes", rowsShown), QString());
+    }
+    QVERIFY(QFile::exists(downloadedFile(w, "chan01.arh")));
+    QVERIFY(!QFile::exists(downloadedFile(w, "chan02.arh")));
     QVERIFY(w.modbusAnswers());
-    QVERIFY(w.answerer.messages().isEmpty());
 }
 
 void tst_ArchiveDownload::fullArchiveOn64K_stopsAtTheLastRow()
@@ -152,6 +211,60 @@ void tst_ArchiveDownload::portThatCannotReopen_disconnectsSilently()
     download(w, 1);
     QVERIFY(!w.isConnected());
     QVERIFY(w.widget<QPushButton>("Start")->isEnabled());
+    QVERIFY(w.answerer.messages().isEmpty());
+}
+
+void tst_ArchiveDownload::savedFile_holdsTheBlocksSentAndReloadsTheSameRows_data()
+{
+    QTest::addColumn<bool>("fromFolder");
+    QTest::addColumn<int>("records");
+    QTest::newRow("generated, last block padded") << false << 150;
+    QTest::newRow("from files, last block padded") << true << 150;
+    QTest::newRow("from files, whole blocks") << true << 128;
+}
+
+// The file holds the data of every block before EOT (zero padding included), and "Импорт" of
+// the folder the download selected shows the rows the download showed.
+void tst_ArchiveDownload::savedFile_holdsTheBlocksSentAndReloadsTheSameRows()
+{
+    QFETCH(bool, fromFolder);
+    QFETCH(int, records);
+    QTemporaryDir source;
+    Simulator::Options options = device(32, records);
+    const QVector<quint8> scales(32, 0x21);
+    const ArchiveSource generated(QString(), records);
+    if (fromFolder) {
+        options.archiveDir = source.path();
+        for (int archive : {0, 3}) {
+            QFile file(source.filePath(ArchiveSource::fileName(archive)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(generated.archive(archive, scales));
+        }
+    }
+    ConnectedWindow w(options);
+    QVERIFY(w.connect());
+    download(w, 0);
+    download(w, 3);
+    const QStringList shown = column(w, "tvArcNotes", records, 2);
+    QVERIFY(isDate(cell(w, "tvArcNotes", records - 1)));
+    QVERIFY(w.answerer.messages().isEmpty());
+    QCOMPARE(downloadFolders(w).size(), 1);
+    QVERIFY(QRegularExpression("^\\d{8}-\\d{6}_\\d+$").match(downloadFolders(w).first()).hasMatch());
+    const QByteArray saved = readFile(downloadedFile(w, "chan03.arh"));
+    QCOMPARE(saved.size() % 1024, 0);
+    QCOMPARE(saved.size(), (records * 16 + 1023) / 1024 * 1024);
+    QVERIFY(saved.mid(records * 16).count('\0') == saved.size() - records * 16);
+    if (fromFolder) {
+        QCOMPARE(saved.left(records * 16), readFile(source.filePath("chan03.arh")));
+        QCOMPARE(readFile(downloadedFile(w, "events.arh")).left(records * 16),
+                 readFile(source.filePath("events.arh")));
+    }
+
+    download(w, 5); // another archive in the table, the same folder selected
+    w.widget<QComboBox>("cbArcChannel")->setCurrentIndex(3);
+    w.click("pbArcImport");
+    QCOMPARE(column(w, "tvArcNotes", records, 2), shown);
+    QCOMPARE(cell(w, "tvArcNotes", records), QString());
     QVERIFY(w.answerer.messages().isEmpty());
 }
 

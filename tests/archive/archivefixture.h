@@ -3,6 +3,7 @@
 
 #include "archive/archive.h"
 #include "archive/archivetext.h"
+#include "tests/support/testhome.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
@@ -43,7 +44,7 @@ inline void writeRecords(const QString &path, const std::vector<ArchiveRecord> &
                                 int(records.size() * sizeof(ArchiveRecord))));
 }
 
-// A main window form in its own working directory with one archive drive "drive/"
+// A main window form in its own working directory and home with one archive drive "drive/"
 // that holds the folder "2405".
 struct ArchiveFixture {
     explicit ArchiveFixture(int rows = 16000, int channels = 32)
@@ -81,6 +82,7 @@ struct ArchiveFixture {
         archive.loadFromFolder();
     }
 
+    TestHome home;
     QTemporaryDir dir;
     QMainWindow window;
     Ui_MainWindow ui;

@@ -1,5 +1,6 @@
 #include "archivefixture.h"
 
+#include "archive/archivecolumns.h"
 #include "tests/support/modalanswerer.h"
 
 #include <QPointer>
@@ -276,6 +277,14 @@ void ArchiveRowsTest::deviceTypeChangeGivesEmpty8000RowTablesAnd64Channels()
     f.load(1);
     const QPointer<QAbstractItemModel> oldModel = f.ui.tvArcEvents->model();
     const QPointer<QItemSelectionModel> oldSelection = f.ui.tvArcNotes->selectionModel();
+    const auto columnWidths = [&f] {
+        QVector<int> widths;
+        for (QTableView *view : {f.ui.tvArcEvents, f.ui.tvArcNotes})
+            for (int column = 0; column < ArchiveColumns::COUNT; ++column)
+                widths << view->columnWidth(column);
+        return widths;
+    };
+    const QVector<int> widths = columnWidths();
     f.archive.setupTables(8000);
     f.archive.setChannelCount(64);
 
@@ -288,7 +297,9 @@ void ArchiveRowsTest::deviceTypeChangeGivesEmpty8000RowTablesAnd64Channels()
         for (int row = 0; row < 8000; ++row)
             QCOMPARE(f.rowTexts(view, row), BLANK_ROW);
     }
-    QCOMPARE(f.ui.tvArcEvents->horizontalHeader()->sectionSize(3), 100);
+    // The new models get the widths fitted to the same font.
+    QCOMPARE(columnWidths(), widths);
+    QVERIFY(f.ui.tvArcEvents->columnWidth(3) >= ArchiveColumns::EVENTS[3].width);
     QCOMPARE(f.ui.tvArcEvents->model()->headerData(3, Qt::Horizontal).toString(),
              QString("Событие"));
     QCOMPARE(f.ui.tvArcNotes->model()->headerData(2, Qt::Horizontal).toString(), QString("Конц."));

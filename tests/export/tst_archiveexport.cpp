@@ -1,6 +1,8 @@
 #include "archive/archive.h"
 #include "archive/xlsxexportfile.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/modalanswerer.h"
+#include "tests/support/testhome.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
@@ -10,8 +12,6 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <vector>
 
 // The archive export driven through the archive tab, its workbook read back by an independent
@@ -100,26 +100,8 @@ QString workbookProblems(const QString &path, int channels, const QStringList &c
     return QString::fromUtf8(checker.readAllStandardOutput() + checker.readAllStandardError());
 }
 
-// Files this process writes stop growing at the limit, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-
-private:
-    rlimit saved{};
-};
-
-// The archive tab of a main window form, in its own working directory, whose disk and folder
-// choose the archive folder "2405" in that directory.
+// The archive tab of a main window form, in its own working directory and home, whose disk
+// and folder choose the archive folder "2405" in that directory.
 struct ExportFixture {
     explicit ExportFixture(int channels) : channels(channels)
     {
@@ -164,6 +146,7 @@ struct ExportFixture {
     }
 
     const int channels;
+    TestHome home;
     QTemporaryDir dir;
     QMainWindow window;
     Ui_MainWindow ui;

@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "tests/support/modalanswerer.h"
+#include "tests/support/testhome.h"
 #include "tools/tq17sim/simulator.h"
 
 #include <QComboBox>
@@ -10,7 +11,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A main window in a directory of its own, connected to a simulated controller
+// A main window in a directory and a home of its own, connected to a simulated controller
 // over a pseudo-terminal. Ticks are started by the test, not by the window's timer, and run in
 // the window's controller thread.
 class ConnectedWindow
@@ -40,6 +41,7 @@ public:
         return found;
     }
 
+    TestHome home; // before the window: it finds its documents folder when built
     Simulator simulator;
     std::unique_ptr<MainWindow> window;
     ModalAnswerer answerer;
