@@ -67,6 +67,10 @@ bool CommandLine::parse(const QStringList &arguments, Settings *settings, QStrin
         {"state", "Register image file: loaded at start if present, written by command 16.",
          "file"},
         {"link", "Also make a symbolic link to the port here (removed at exit).", "path"},
+        {"read-only",
+         "Answer writes to these holding registers as taken but keep their values "
+         "(comma-separated addresses).",
+         "list"},
         {"fault", "Inject a fault: " + faultNames().join(", ") + ".", "name"},
         {"fault-after", "Let this many requests (uploads, for xm-* faults) pass first.", "n"},
         {"fault-count", "Hit this many requests or uploads, 0 = all (default 1).", "n"},
@@ -91,6 +95,17 @@ bool CommandLine::parse(const QStringList &arguments, Settings *settings, QStrin
         !readFactoryNumber(parser, &options.factoryNumber, error) ||
         !readFault(parser, &settings->fault, error))
         return false;
+    const QStringList readOnly =
+        parser.value(QStringLiteral("read-only")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &text : readOnly) {
+        bool ok = false;
+        const int address = text.toInt(&ok, 0);
+        if (!ok || address < 0 || address > 0xFFFF) {
+            *error = QStringLiteral("--read-only wants register addresses 0 to 65535");
+            return false;
+        }
+        options.readOnlyRegisters << address;
+    }
     if (options.deviceType != 32 && options.deviceType != 64) {
         *error = QStringLiteral("--type is 32 or 64");
         return false;

@@ -98,11 +98,29 @@ Controller::Outcome Controller::exchange(ModbusEngine &engine, const QByteArray 
 {
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
+    QVector<quint16> before;
+    for (int address : readOnly_)
+        before << image_.holding(address);
     Outcome outcome;
     outcome.reply = engine.reply(request, image_.mapping(), exceptionCode);
-    if (outcome.reply.size() > 1 && outcome.reply[1] == char(kWriteMultiple))
+    if (outcome.reply.size() > 1 && outcome.reply[1] == char(kWriteMultiple)) {
+        restoreReadOnly(before);
         outcome.archive = recordWrite(request);
+    }
     return outcome;
+}
+
+void Controller::setReadOnly(int address)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    readOnly_.insert(address);
+}
+
+void Controller::restoreReadOnly(const QVector<quint16> &before)
+{
+    int k = 0;
+    for (int address : readOnly_)
+        image_.setHolding(address, before.at(k++));
 }
 
 void Controller::refresh()

@@ -27,6 +27,8 @@ public:
     quint16 input(int address);
     // Also stops the register from drifting, so a test's value stays as set.
     void setInput(int address, quint16 value);
+    // Writes to the holding register are answered as taken but leave it as it is.
+    void setReadOnly(int address);
 
     QVector<RegisterWrite> writeLog() const;
     QVector<int> commandLog() const;
@@ -46,6 +48,8 @@ private:
     void refresh();
     void restartClockIfWritten(int first, int count);
     int recordWrite(const QByteArray &request);
+    // Puts back what a write changed in the read-only registers.
+    void restoreReadOnly(const QVector<quint16> &before);
     int runCommand(int code);
 
     mutable std::mutex mutex_;
@@ -55,6 +59,7 @@ private:
     RegisterImage image_;
     DeviceClock clock_;
     QSet<int> pinnedInputs_;
+    QSet<int> readOnly_;
     QVector<RegisterWrite> writes_;
     QVector<int> commands_;
 };

@@ -11,7 +11,15 @@ Simulator::Simulator(const Options &options)
       controller_(std::make_unique<Controller>(DeviceLayout::forType(options.deviceType),
                                                options.factoryNumber, options.stateFile)),
       archives_(options.archiveDir, options.generatedRecords)
-{}
+{
+    for (int address : options.readOnlyRegisters)
+        controller_->setReadOnly(address);
+}
+
+void Simulator::setReadOnly(int address)
+{
+    controller_->setReadOnly(address);
+}
 
 Simulator::~Simulator()
 {

@@ -40,6 +40,7 @@ public:
         int generatedRecords = 16000;
         QString stateFile; // register image loaded at start, saved by command 16
         QString linkPath;  // symbolic link to the port, removed again by stop()
+        QVector<int> readOnlyRegisters; // holding registers that ignore writes
         quint32 factoryNumber = 123456;
     };
 
@@ -66,6 +67,8 @@ public:
     // Also stops a live value from drifting.
     void setInputRegister(int address, quint16 value);
     quint32 factoryNumber() const;
+    // Writes to this holding register are answered as taken but change nothing.
+    void setReadOnly(int address);
 
     // Every register written by function 16, in order, and every command code written to
     // register 32; cleared together.
