@@ -4,11 +4,11 @@
 #include "app/inifile.h"
 #include "app/linkworker.h"
 #include "device/channelformat.h"
-#include "link/modbus.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
 #include "device/comboboxdelegate.h"
 #include "device/texttables.h"
+#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QHeaderView>
@@ -159,29 +159,56 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     if (roles.isEmpty() || roles.last() != Qt::EditRole)
         return;
     RegisterPatch patch;
-    switch (data.writeCell(topLeft, patch)) {
+    FieldChange change;
+    change.channel = topLeft.row();
+    change.column = topLeft.column();
+    if (change.channel >= 0 && change.channel < MAX_CHANNELS)
+        change.before = ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
+    const Data::CellWrite written = data.writeCell(topLeft, patch);
+    if (written == Data::CellWrite::Sent)
+        change.after = ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
+    switch (written) {
     case Data::CellWrite::Refused:
         // A refused edit shows the record's value again.
         disconnectCellHook();
         data.redrawCell(topLeft.row(), topLeft.column());
         connectCellHook();
         break;
-    case Data::CellWrite::Sent: sendCellPatch(patch); break;
+    case Data::CellWrite::Sent: sendCellPatch(patch, change); break;
     case Data::CellWrite::Stored: break;
     }
 }
 
-// A failed single-cell write is a link failure like any other.
-void MainWindow::sendCellPatch(const RegisterPatch &patch)
+// A failed single-cell write is a link failure like any other; a write the controller did not
+// keep is shown in red. Either way it is journalled before the next exchange.
+void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
 {
     const int devType = data.devType;
-    worker->post([this, patch, devType] {
+    worker->post([this, patch, change, devType, identity = linkIdentity()] {
         if (!mbLine.isOpen)
             return;
-        ControllerLink(devType).apply(patch);
-        if (!ControllerLink::linkError())
+        WriteLog log(journal, identity, [this](const QString &error) {
+            worker->report([this, error] { journalFailed(error); });
+        });
+        ControllerLink link(devType);
+        link.apply(patch);
+        const bool taken = !ControllerLink::linkError() && link.holds(patch);
+        if (ControllerLink::linkError()) {
+            log.change(change, Journal::LINK_ERROR);
+            mbLine.closePort();
+            worker->report([this] { linkFailed(); });
             return;
-        mbLine.closePort();
-        worker->report([this] { linkFailed(); });
+        }
+        log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
+        if (!taken)
+            worker->report([this, change] { cellNotTaken(change); });
     });
+}
+
+void MainWindow::cellNotTaken(const FieldChange &change)
+{
+    data.markRefused(change.channel, change.column);
+    showNotTaken({QString::asprintf("Канал %02d, ", change.channel + 1) +
+                  ChannelDiff::columnTitle(change.column) + QStringLiteral(": записано ") +
+                  change.after});
 }

@@ -39,6 +39,7 @@ void MainWindow::on_Start_clicked()
         return;
     }
     linkPortName = portName;
+    linkAddress = address;
     connectedPort = QStringLiteral("%1, %2, адрес %3").arg(portName).arg(baudRate).arg(address);
     identified = false;
     archiveStore.beginConnection(0);
@@ -55,6 +56,15 @@ void MainWindow::on_Stop_clicked()
     worker->stop();
     worker->post([] { mbLine.closePort(); });
     enterDisconnected();
+}
+
+LinkIdentity MainWindow::linkIdentity() const
+{
+    LinkIdentity identity;
+    identity.port = linkPortName;
+    identity.address = linkAddress;
+    identity.factoryNumber = identified ? QString::number(factoryNumber) : QString();
+    return identity;
 }
 
 void MainWindow::enterDisconnected()

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/inifile.h"
+#include "app/journalpage.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
 #include "device/registermap.h"
@@ -39,7 +40,13 @@ MainWindow::MainWindow(QWidget *parent)
     cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
     cancelButton->setObjectName(QStringLiteral("btCancel"));
     cancelButton->hide();
+    journalPage = new JournalPage(this);
     ui->setupUi(this);
+    ui->tabWidget->addTab(journalPage, QStringLiteral("Журнал"));
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, [this](int index) {
+        if (ui->tabWidget->widget(index) == journalPage)
+            journalPage->refresh();
+    });
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
@@ -67,9 +74,16 @@ MainWindow::MainWindow(QWidget *parent)
 // The worker goes first: it ends its work after the exchange in progress and closes the port.
 MainWindow::~MainWindow()
 {
+    worker->stop();
+    worker->runAndWait([this] { journal.close(); });
     worker.reset();
     storeUiState();
     delete ui;
+}
+
+void MainWindow::on_pbJournalExport_clicked()
+{
+    journalPage->exportToXlsx();
 }
 
 void MainWindow::setupStatusBar()

@@ -5,6 +5,7 @@
 #include "archive/archive.h"
 #include "archive/archivestore.h"
 #include "device/data.h"
+#include "journal/journal.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -12,6 +13,7 @@
 #include <QVector>
 #include <memory>
 
+class JournalPage;
 class LinkWorker;
 class QLabel;
 class QModelIndex;
@@ -59,6 +61,7 @@ private slots:
     void on_DirectMode_clicked();
     void on_btCancel_clicked();
     void on_pbArcLoadAll_clicked();
+    void on_pbJournalExport_clicked();
 
 private:
     // Start-up and exit
@@ -74,7 +77,8 @@ private:
     // The window's side of a disconnect; the line is closed by the worker.
     void enterDisconnected();
     void showLinkState(const QString &operation = QString());
-    void sendCellPatch(const RegisterPatch &patch);
+    void sendCellPatch(const RegisterPatch &patch, const FieldChange &change);
+    LinkIdentity linkIdentity() const;
 
     // Channel table
     void setupChannelTable(int devType);
@@ -94,9 +98,16 @@ private:
     void rangeReadStarted() override;
     void channelRead(int channel, const ChannelRecord &record, int progress) override;
     void rangeReadEnded(Ending ending) override;
+    void writeCompareStarted() override;
+    void writeCompareProgress(int progress) override;
+    void writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan) override;
     void rangeWriteStarted() override;
-    void channelWritten(int channel, int progress) override;
+    void channelWritten(int channel, int progress, const QVector<FieldChange> &refused) override;
     void rangeWriteEnded(Ending ending) override;
+    void writeNotTaken(const QString &line) override;
+    void journalFailed(const QString &error) override;
+    void cellNotTaken(const FieldChange &change);
+    void showNotTaken(const QStringList &lines);
     void archiveSetStarted(int archives) override;
     void archiveSetEnded(ArchiveDownload::Outcome outcome) override;
     void archiveStarted(int archiveNumber) override;
@@ -129,9 +140,11 @@ private:
     Archive archive;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
+    JournalPage *journalPage = nullptr;
     QLabel *linkStateLabel = nullptr;
     bool tickRunning = false;
     QString linkPortName;
+    int linkAddress = 0;
     QString connectedPort;
     quint32 factoryNumber = 0;
     bool identified = false;
@@ -143,6 +156,15 @@ private:
     int setArchives = 0;
     int setIndex = 0;
     QElapsedTimer setClock;
+    // Written to by the controller thread only.
+    Journal journal;
+    bool journalWarned = false;
+    // A range write confirmed in its difference dialog, for the next tick.
+    std::shared_ptr<const WritePlan> pendingWrite;
+    // Fields of the range write in progress that the controller did not take.
+    QStringList refusedLines;
+    // The clock write sets the PC's time ("Синхронизировать").
+    bool clockSync = false;
 };
 
 #endif

@@ -3,10 +3,40 @@
 #include "app/linkworker.h"
 #include "device/data.h"
 #include "device/registermap.h"
+#include "journal/journal.h"
 #include "link/modbus.h"
 
-PollTick::PollTick(LinkWorker &worker, PollView &view, const TickInput &input)
-    : worker(worker), view(view), input(input), link(input.devType), records(*this->input.records)
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <algorithm>
+
+namespace {
+
+const QString FACTORY_NUMBER = QStringLiteral("Заводской номер");
+const QString HW_VERSION = QStringLiteral("Аппаратная версия");
+const QString CLOCK = QStringLiteral("Дата и время");
+const QString CLOCK_SYNC = QStringLiteral("Синхронизировать");
+const QString SAVE = QStringLiteral("Сохранить в устройстве");
+const QString WRITE_CHANNEL = QStringLiteral("Записать в канал");
+const QString DIRECT_ACCESS = QStringLiteral("Прямой доступ");
+
+QString clockText(quint32 clock)
+{
+    return QDateTime::fromSecsSinceEpoch(clock, Qt::UTC).toString("dd.MM.yyyy HH:mm:ss");
+}
+
+QString notTakenLine(const QString &field, const QString &sent, const QString &held)
+{
+    return field + QStringLiteral(": записано ") + sent + QStringLiteral(", в контроллере ") + held;
+}
+
+} // namespace
+
+PollTick::PollTick(LinkWorker &worker, PollView &view, Journal &journal, const TickInput &input)
+    : worker(worker), view(view), input(input), link(input.devType), records(*this->input.records),
+      log(journal, input.identity, [this](const QString &error) {
+          report([error](PollView &v) { v.journalFailed(error); });
+      })
 {
 }
 
@@ -64,16 +94,33 @@ bool PollTick::checkLink()
     return true;
 }
 
-// Every write is checked: a refused or lost write must not look done.
+// Every write is checked: a refused or lost write must not look done. It is journalled before
+// the next exchange.
 bool PollTick::serveSerialNumSet()
 {
-    link.writeFactoryNumber(input.factoryNumber);
-    return !checkLink();
+    const QString before = input.identity.factoryNumber;
+    const QString sent = QString::number(input.factoryNumber);
+    quint32 held = 0;
+    const bool identified =
+        link.writeFactoryNumber(input.factoryNumber) && link.readFactoryNumber(held);
+    if (ControllerLink::linkError()) {
+        log.device(FACTORY_NUMBER, before, sent, Journal::LINK_ERROR);
+        return !checkLink();
+    }
+    const bool taken = identified && held == input.factoryNumber;
+    log.device(FACTORY_NUMBER, before, sent, taken ? Journal::OK : Journal::NOT_TAKEN);
+    if (!taken) {
+        const QString line = notTakenLine(FACTORY_NUMBER, sent, QString::number(held));
+        report([line](PollView &v) { v.writeNotTaken(line); });
+    }
+    return true;
 }
 
 bool PollTick::serveHwVerSet()
 {
     link.sendCommand(CMD_HW_VERSION, HW_VERSIONS[input.hwVersionIndex]);
+    log.device(HW_VERSION, QString(), input.hwVersionText,
+               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
     return !checkLink();
 }
 
@@ -90,10 +137,31 @@ bool PollTick::serveDateTimeRead()
     return true;
 }
 
+// The controller's clock runs on while it is read back: a time up to the seconds the check took
+// (and one for the tick of the second) later than the one sent is the one sent.
 bool PollTick::serveDateTimeWrite()
 {
-    link.writeClock(input.clock);
-    return !checkLink();
+    const QString field = input.clockSynced ? CLOCK_SYNC : CLOCK;
+    const QString sent = clockText(input.clock);
+    QElapsedTimer check;
+    check.start();
+    DeviceInfo info;
+    if (link.writeClock(input.clock)) {
+        ChannelRecords readBack = records;
+        link.readDeviceInfo(info, readBack.data());
+    }
+    if (ControllerLink::linkError()) {
+        log.device(field, QString(), sent, Journal::LINK_ERROR);
+        return !checkLink();
+    }
+    const qint64 late = qint64(info.clock) - qint64(input.clock);
+    const bool taken = late >= 0 && late <= check.elapsed() / 1000 + 1;
+    log.device(field, QString(), sent, taken ? Journal::OK : Journal::NOT_TAKEN);
+    if (!taken) {
+        const QString line = notTakenLine(field, sent, clockText(info.clock));
+        report([line](PollView &v) { v.writeNotTaken(line); });
+    }
+    return true;
 }
 
 int PollTick::rangeProgress(int channelIndex) const
@@ -138,20 +206,75 @@ bool PollTick::serveRead()
     return true;
 }
 
-// A channel is written whole: a cancel is looked at only between channels.
 bool PollTick::serveWrite()
+{
+    if (input.confirmedWrite)
+        return writeConfirmed(*input.confirmedWrite);
+    return compareBeforeWrite();
+}
+
+// The range is read into a copy: the table's records stay as the user made them.
+bool PollTick::compareBeforeWrite()
 {
     if (input.firstChan < 1)
         input.firstChan = 1;
+    auto plan = std::make_shared<WritePlan>();
+    plan->after = records;
+    plan->before = records;
+    plan->firstChan = input.firstChan;
+    plan->lastChan = input.lastChan;
+    worker.clearCancel();
+    report([](PollView &v) { v.writeCompareStarted(); });
+    for (int i = input.firstChan - 1; i < input.lastChan && i < link.channelCount(); ++i) {
+        link.readChannel(i, plan->before[size_t(i)]);
+        if (checkLink()) {
+            report([](PollView &v) { v.writeCompared(Ending::LinkFailed, nullptr); });
+            return false;
+        }
+        report([progress = rangeProgress(i)](PollView &v) { v.writeCompareProgress(progress); });
+        if (worker.cancelled()) {
+            const Ending ending = worker.stopping() ? Ending::Stopped : Ending::Cancelled;
+            report([ending](PollView &v) { v.writeCompared(ending, nullptr); });
+            return true;
+        }
+    }
+    report([plan](PollView &v) { v.writeCompared(Ending::Done, plan); });
+    return true;
+}
+
+// A channel is written whole and read back before the next: a cancel is looked at only between
+// channels, and each changed field is journalled with what the controller made of it.
+bool PollTick::writeConfirmed(const WritePlan &plan)
+{
     worker.clearCancel();
     report([](PollView &v) { v.rangeWriteStarted(); });
-    for (int i = input.firstChan - 1; i < input.lastChan && i < link.channelCount(); ++i) {
-        link.writeChannel(i, records[size_t(i)]);
-        if (checkLink()) {
+    for (int i = plan.firstChan - 1; i < plan.lastChan && i < link.channelCount(); ++i) {
+        const ChannelRecord &sent = plan.after[size_t(i)];
+        const QVector<FieldChange> changes =
+            ChannelDiff::writtenFields(link.devType(), i, plan.before[size_t(i)], sent);
+        ChannelRecord held = sent;
+        link.writeChannel(i, sent);
+        if (!ControllerLink::linkError())
+            link.readChannel(i, held);
+        if (ControllerLink::linkError()) {
+            for (const FieldChange &change : changes)
+                log.change(change, Journal::LINK_ERROR);
+            checkLink();
             report([](PollView &v) { v.rangeWriteEnded(Ending::LinkFailed); });
             return false;
         }
-        report([i, progress = rangeProgress(i)](PollView &v) { v.channelWritten(i, progress); });
+        const QVector<FieldChange> refused =
+            ChannelDiff::writtenFields(link.devType(), i, sent, held);
+        auto isRefused = [&refused](const FieldChange &change) {
+            return std::any_of(refused.begin(), refused.end(), [&](const FieldChange &r) {
+                return r.column == change.column;
+            });
+        };
+        for (const FieldChange &change : changes)
+            log.change(change, isRefused(change) ? Journal::NOT_TAKEN : Journal::OK);
+        report([i, progress = rangeProgress(i), refused](PollView &v) {
+            v.channelWritten(i, progress, refused);
+        });
         if (worker.cancelled()) {
             const Ending ending = worker.stopping() ? Ending::Stopped : Ending::Cancelled;
             report([ending](PollView &v) { v.rangeWriteEnded(ending); });
@@ -165,6 +288,8 @@ bool PollTick::serveWrite()
 bool PollTick::serveSave()
 {
     link.sendCommand(CMD_SAVE_SETTINGS);
+    log.device(SAVE, QString(), QString(),
+               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
     return !checkLink();
 }
 
@@ -247,11 +372,15 @@ bool PollTick::downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outc
 bool PollTick::serveWriteChan()
 {
     link.sendCommand(CMD_WRITE_CHANNEL, input.writeChannel);
+    log.device(WRITE_CHANNEL, QString(), QString::number(input.writeChannel),
+               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
     return !checkLink();
 }
 
 bool PollTick::serveDirectMode()
 {
     link.sendCommand(CMD_DIRECT_ACCESS);
+    log.device(DIRECT_ACCESS, QString(), QString(),
+               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
     return !checkLink();
 }

@@ -1,6 +1,7 @@
 #ifndef POLLTICK_H
 #define POLLTICK_H
 
+#include "app/writelog.h"
 #include "device/archivedownload.h"
 #include "device/channelrecord.h"
 #include "device/controllerlink.h"
@@ -9,9 +10,18 @@
 #include <array>
 #include <memory>
 
+class Journal;
 class LinkWorker;
 
 using ChannelRecords = std::array<ChannelRecord, MAX_CHANNELS>;
+
+// A range write the user confirmed after seeing how it changes the controller's values.
+struct WritePlan {
+    ChannelRecords before; // as read from the controller
+    ChannelRecords after;  // to be written
+    int firstChan = 1;
+    int lastChan = 1;
+};
 
 // What a tick is asked to do, taken from the window when the tick is handed to the worker.
 struct TickInput {
@@ -20,11 +30,16 @@ struct TickInput {
     quint32 factoryNumber = 0;
     int hwVersionIndex = 0;
     quint32 clock = 0;
+    bool clockSynced = false; // the clock is set to the PC's time
+    QString hwVersionText;
     int firstChan = 1;
     int lastChan = 1;
     int archiveNumber = 0;
     quint16 writeChannel = 0;
     std::shared_ptr<ChannelRecords> records; // the window's records when the tick began
+    // Set: the range write goes ahead with these; unset: it first shows what it would change.
+    std::shared_ptr<const WritePlan> confirmedWrite;
+    LinkIdentity identity;
 };
 
 // How a long operation ended.
@@ -47,9 +62,17 @@ public:
     virtual void rangeReadStarted() = 0;
     virtual void channelRead(int channel, const ChannelRecord &record, int progress) = 0;
     virtual void rangeReadEnded(Ending ending) = 0;
+    // The read before a range write; at its end the controller's values of the range.
+    virtual void writeCompareStarted() = 0;
+    virtual void writeCompareProgress(int progress) = 0;
+    virtual void writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan) = 0;
     virtual void rangeWriteStarted() = 0;
-    virtual void channelWritten(int channel, int progress) = 0;
+    // The fields of the channel the controller did not take, as read back.
+    virtual void channelWritten(int channel, int progress, const QVector<FieldChange> &refused) = 0;
     virtual void rangeWriteEnded(Ending ending) = 0;
+    // A device-wide write read back different from what was sent.
+    virtual void writeNotTaken(const QString &line) = 0;
+    virtual void journalFailed(const QString &error) = 0;
     // "Загрузить все": the events archive and every channel archive, one after another.
     virtual void archiveSetStarted(int archives) = 0;
     virtual void archiveSetEnded(ArchiveDownload::Outcome outcome) = 0;
@@ -67,7 +90,7 @@ public:
 class PollTick
 {
 public:
-    PollTick(LinkWorker &worker, PollView &view, const TickInput &input);
+    PollTick(LinkWorker &worker, PollView &view, Journal &journal, const TickInput &input);
     void run();
 
 private:
@@ -79,6 +102,8 @@ private:
     bool serveDateTimeWrite();
     bool serveRead();
     bool serveWrite();
+    bool compareBeforeWrite();
+    bool writeConfirmed(const WritePlan &plan);
     bool serveSave();
     bool serveIdentify();
     bool serveArcLoad();
@@ -96,6 +121,7 @@ private:
     TickInput input;
     ControllerLink link;
     ChannelRecords &records;
+    WriteLog log;
 };
 
 #endif

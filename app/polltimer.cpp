@@ -2,6 +2,7 @@
 
 #include "app/linkworker.h"
 #include "app/messages.h"
+#include "app/writediffdialog.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
@@ -22,7 +23,7 @@ void MainWindow::Timer()
         return;
     tickRunning = true;
     const TickInput input = takeTickInput(requests);
-    worker->post([this, input] { PollTick(*worker, *this, input).run(); });
+    worker->post([this, input] { PollTick(*worker, *this, journal, input).run(); });
 }
 
 bool MainWindow::linkBusy() const
@@ -43,6 +44,11 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     const QDateTime wallClock(ui->dateSet->date(), QTime(time.hour(), time.minute(), time.second()),
                               Qt::UTC);
     input.clock = static_cast<quint32>(wallClock.toSecsSinceEpoch());
+    input.clockSynced = clockSync;
+    input.hwVersionText = ui->HW_Ver->currentText();
+    if (requests & REQ_WRITE)
+        input.confirmedWrite = std::move(pendingWrite);
+    input.identity = linkIdentity();
     input.firstChan = firstChan;
     input.lastChan = lastChan;
     input.archiveNumber = ui->cbArcChannel->currentIndex();
@@ -52,10 +58,13 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     return input;
 }
 
+// A range write confirmed during the tick goes ahead at once.
 void MainWindow::tickEnded(quint32 unserved)
 {
     data.restoreRequests(unserved);
     tickRunning = false;
+    if (pendingWrite)
+        Timer();
 }
 
 void MainWindow::linkFailed()
@@ -142,21 +151,87 @@ void MainWindow::rangeReadEnded(Ending ending)
                QStringLiteral("Чтение завершено"));
 }
 
-void MainWindow::rangeWriteStarted()
+void MainWindow::writeCompareStarted()
 {
-    showProgressBar(QStringLiteral("Запись каналов"), true);
+    showProgressBar(QStringLiteral("Чтение каналов"), true);
 }
 
-void MainWindow::channelWritten(int channel, int progress)
+void MainWindow::writeCompareProgress(int progress)
 {
-    Q_UNUSED(channel)
     progressBar->setValue(progress);
 }
 
+// Nothing is written until the differences were seen and confirmed; the write itself is the
+// next tick's, with the records that were compared.
+void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan)
+{
+    removeProgressBar();
+    if (ending != Ending::Done) {
+        showEnding(ending, QString());
+        return;
+    }
+    showLinkState();
+    QVector<FieldChange> changes;
+    for (int i = plan->firstChan - 1; i < plan->lastChan && i < data.chanCount; ++i)
+        changes += ChannelDiff::writtenFields(data.devType, i, plan->before[size_t(i)],
+                                              plan->after[size_t(i)]);
+    if (changes.isEmpty()) {
+        showInformation(QStringLiteral("Нет изменений"));
+        return;
+    }
+    WriteDiffDialog dialog(changes, this);
+    if (dialog.exec() != QDialog::Accepted || !data.online)
+        return;
+    pendingWrite = std::move(plan);
+    data.reqWrite = 1;
+}
+
+void MainWindow::rangeWriteStarted()
+{
+    refusedLines.clear();
+    showProgressBar(QStringLiteral("Запись каналов"), true);
+}
+
+void MainWindow::channelWritten(int channel, int progress, const QVector<FieldChange> &refused)
+{
+    for (const FieldChange &change : refused) {
+        data.markRefused(channel, change.column);
+        refusedLines << QString::asprintf("Канал %02d, ", channel + 1) +
+                            ChannelDiff::columnTitle(change.column) +
+                            QStringLiteral(": записано ") + change.before +
+                            QStringLiteral(", в контроллере ") + change.after;
+    }
+    progressBar->setValue(progress);
+}
+
+// A write the controller did not take in full is not reported as done.
 void MainWindow::rangeWriteEnded(Ending ending)
 {
     removeProgressBar();
-    showEnding(ending, QStringLiteral("Запись завершена"));
+    if (refusedLines.isEmpty() || ending != Ending::Done)
+        showEnding(ending, QStringLiteral("Запись завершена"));
+    if (!refusedLines.isEmpty())
+        showNotTaken(refusedLines);
+}
+
+void MainWindow::writeNotTaken(const QString &line)
+{
+    showNotTaken({line});
+}
+
+void MainWindow::showNotTaken(const QStringList &lines)
+{
+    showLinkState();
+    showWarning(QStringLiteral("Контроллер не принял значения:\n") + lines.join(QLatin1Char('\n')));
+}
+
+// Once per session: the engineer knows, and the writes go on without the journal.
+void MainWindow::journalFailed(const QString &error)
+{
+    if (journalWarned)
+        return;
+    journalWarned = true;
+    showWarning(QStringLiteral("Журнал изменений не записан: ") + error);
 }
 
 void MainWindow::showEnding(Ending ending, const QString &doneText)
@@ -226,6 +301,7 @@ void MainWindow::on_DateTimeRead_clicked()
 }
 void MainWindow::on_DateTimeWrite_clicked()
 {
+    clockSync = false;
     data.reqDateTimeWrite = 1;
 }
 
@@ -234,6 +310,7 @@ void MainWindow::on_DateTimeSync_clicked()
     const QDateTime now = QDateTime::currentDateTime();
     ui->dateSet->setDate(now.date());
     ui->timeSet->setTime(now.time());
+    clockSync = true;
     data.reqDateTimeWrite = 1;
 }
 

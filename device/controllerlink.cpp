@@ -177,6 +177,30 @@ void ControllerLink::apply(const RegisterPatch &patch)
     }
 }
 
+bool ControllerLink::holds(const RegisterPatch &patch)
+{
+    switch (patch.kind) {
+    case RegisterPatch::Kind::Words: {
+        QVector<quint16> words(patch.words.size());
+        return RegisterIo::read(patch.address, words.size(), words.data()) && words == patch.words;
+    }
+    case RegisterPatch::Kind::Bits: {
+        quint16 word;
+        return RegisterIo::read(patch.address, 1, &word) &&
+               (word & patch.mask) == (patch.value & patch.mask);
+    }
+    case RegisterPatch::Kind::MaskBit: break;
+    }
+    const int words = MASK_WORDS[type];
+    const int bit = patch.channel % (16 * words);
+    quint16 mask[2 * 4];
+    if (!RegisterIo::read(patch.address, patch.withSecond ? 2 * words : words, mask))
+        return false;
+    const bool first = RegisterIo::maskOf(mask, words) >> bit & 1;
+    const bool second = patch.withSecond && RegisterIo::maskOf(mask + words, words) >> bit & 1;
+    return first == patch.set && (!patch.withSecond || second == patch.secondSet);
+}
+
 // The word's other fields keep the controller's values; nothing is written when the read fails.
 void ControllerLink::updateBits(int address, quint16 mask, quint16 value)
 {

@@ -62,6 +62,9 @@ public:
     bool writeFactoryNumber(quint32 number);
     // The change of one edited cell.
     void apply(const RegisterPatch &patch);
+    // Reads back the registers the patch wrote: true when the controller holds what was sent.
+    // False also when the read failed; linkError() tells which.
+    bool holds(const RegisterPatch &patch);
 
 private:
     void updateBits(int address, quint16 mask, quint16 value);

@@ -77,11 +77,19 @@ void Data::fillRow(int channel)
     QStandardItemModel *model = channelModel();
     const ChannelRecord &r = channelRecords[channel];
     const QBrush colour(r.active ? Qt::black : Qt::gray);
-    for (int column = 0; column < model->columnCount(); ++column)
+    for (int column = 0; column < model->columnCount(); ++column) {
         model->setData(model->index(channel, column), colour, Qt::ForegroundRole);
+        model->setData(model->index(channel, column), QVariant(), Qt::BackgroundRole);
+    }
     for (int column = 0; column < model->columnCount(); ++column)
         redrawCell(channel, column);
     channelRecords[channel].edited = 0;
+}
+
+void Data::markRefused(int channel, int column)
+{
+    QStandardItemModel *model = channelModel();
+    model->setData(model->index(channel, column), QBrush(Qt::red), Qt::BackgroundRole);
 }
 
 void Data::redrawCell(int channel, int column)

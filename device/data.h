@@ -65,6 +65,8 @@ public:
 
     void fillRow(int channel);
     void redrawCell(int channel, int column);
+    // Drawn red until the channel's row is filled again from a read.
+    void markRefused(int channel, int column);
     // What became of an edited cell: refused (the text cannot be a value of its
     // field, nothing changed), stored in its record only, or also to be sent to the controller
     // as the patch.

@@ -263,6 +263,7 @@ void tst_Startup::slots_followMetaObjectOrder()
                                   "on_DirectMode_clicked",
                                   "on_btCancel_clicked",
                                   "on_pbArcLoadAll_clicked",
+                                  "on_pbJournalExport_clicked",
                                   "linkBusy"};
     const QMetaObject &meta = MainWindow::staticMetaObject;
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
@@ -280,7 +281,7 @@ void tst_Startup::everyButton_reachesSlotOfItsName()
         QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), &window, slot.constData()),
                  qPrintable(button->objectName()));
     }
-    QCOMPARE(buttons.size(), 25);
+    QCOMPARE(buttons.size(), 26);
 }
 
 QTEST_MAIN(tst_Startup)

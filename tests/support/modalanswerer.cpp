@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTableWidget>
 
 namespace {
 // A file dialog fills its folder view in the background and then selects its
@@ -27,6 +28,8 @@ void ModalAnswerer::answer()
         answerFileDialog(dialog, first);
     else if (auto *box = qobject_cast<QMessageBox *>(modal); box && first)
         answerBox(box);
+    else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && first)
+        answerDialog(dialog);
 }
 
 // Only the tool's own boxes, titled with one blank, are recorded; questions a
@@ -42,6 +45,23 @@ void ModalAnswerer::answerBox(QMessageBox *box)
         QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
     else
         QMetaObject::invokeMethod(box, &QDialog::accept, Qt::QueuedConnection);
+}
+
+void ModalAnswerer::answerDialog(QDialog *dialog)
+{
+    dialogNames << dialog->objectName();
+    rows.clear();
+    if (const auto *table = dialog->findChild<QTableWidget *>()) {
+        for (int row = 0; row < table->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < table->columnCount(); ++column)
+                cells << table->item(row, column)->text();
+            rows << cells.join(QLatin1Char('|'));
+        }
+    }
+    const bool accept = dialogAnswers.isEmpty() || dialogAnswers.takeFirst();
+    QMetaObject::invokeMethod(dialog, accept ? &QDialog::accept : &QDialog::reject,
+                              Qt::QueuedConnection);
 }
 
 // The dialog is answered again, now and then, for as long as it stays open:

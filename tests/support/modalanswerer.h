@@ -6,13 +6,15 @@
 #include <QStringList>
 #include <QTimer>
 
+class QDialog;
 class QFileDialog;
 class QMessageBox;
 
 // Answers the modal windows a test provokes, as a user would: message boxes
 // are recorded and confirmed (Yes or OK); file dialogs get the queued file
 // names typed into their name field, or are cancelled when no name is queued
-// or the name is empty. Answers are queued, since a dialog may ask a further
+// or the name is empty; other dialogs are accepted unless a rejection is queued, and the rows
+// of their table are recorded. Answers are queued, since a dialog may ask a further
 // question (replace the file?) from inside its own accept.
 class ModalAnswerer : public QObject
 {
@@ -21,6 +23,11 @@ public:
     explicit ModalAnswerer(QObject *parent = nullptr);
 
     void queueFileName(const QString &fileName) { fileNames << fileName; }
+    void queueDialogAnswer(bool accept) { dialogAnswers << accept; }
+    // Object names of the other dialogs, in order, and the rows of the last one's table, each
+    // as its cells joined by "|".
+    QStringList dialogs() const { return dialogNames; }
+    QStringList dialogRows() const { return rows; }
     // Texts of the tool's message boxes, in order.
     QStringList messages() const { return boxTexts; }
     // Captions of the file dialogs, in order, and the file the last one proposed.
@@ -32,11 +39,15 @@ private:
     void answer();
     void answerBox(QMessageBox *box);
     void answerFileDialog(QFileDialog *dialog, bool first);
+    void answerDialog(QDialog *dialog);
 
     QTimer poll;
     QStringList boxTexts;
     QStringList titles;
     QStringList fileNames;
+    QList<bool> dialogAnswers;
+    QStringList dialogNames;
+    QStringList rows;
     QString proposed;
     QPointer<QWidget> answered;
     QString dialogName;

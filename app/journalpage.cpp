@@ -1,0 +1,113 @@
+#include "app/journalpage.h"
+
+#include "app/messages.h"
+#include "journal/journalworkbook.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTableView>
+
+namespace {
+
+QDateEdit *dateEdit(const QString &name, const QDate &date, QWidget *parent)
+{
+    auto *edit = new QDateEdit(date, parent);
+    edit->setObjectName(name);
+    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    edit->setCalendarPopup(true);
+    return edit;
+}
+
+} // namespace
+
+JournalPage::JournalPage(QWidget *parent)
+    : QWidget(parent), model(new QStandardItemModel(this)), factoryEdit(new QLineEdit(this)),
+      periodBox(new QCheckBox(QStringLiteral("Период"), this)),
+      lastDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+{
+    setObjectName(QStringLiteral("tabJournal"));
+    factoryEdit->setObjectName(QStringLiteral("leJournalFactory"));
+    factoryEdit->setPlaceholderText(QStringLiteral("все"));
+    periodBox->setObjectName(QStringLiteral("cbJournalPeriod"));
+    const QDate today = QDate::currentDate();
+    fromEdit = dateEdit(QStringLiteral("deJournalFrom"), today.addMonths(-1), this);
+    toEdit = dateEdit(QStringLiteral("deJournalTo"), today, this);
+    auto *exportButton = new QPushButton(QStringLiteral("Запись в xlsx"), this);
+    exportButton->setObjectName(QStringLiteral("pbJournalExport"));
+
+    auto *view = new QTableView(this);
+    view->setObjectName(QStringLiteral("tvJournal"));
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->verticalHeader()->hide();
+    view->horizontalHeader()->setStretchLastSection(true);
+    model->setHorizontalHeaderLabels(JournalWorkbook::headers());
+
+    auto *filterRow = new QHBoxLayout;
+    filterRow->addWidget(new QLabel(QStringLiteral("Зав. №"), this));
+    filterRow->addWidget(factoryEdit);
+    filterRow->addWidget(periodBox);
+    filterRow->addWidget(fromEdit);
+    filterRow->addWidget(new QLabel(QStringLiteral("—"), this));
+    filterRow->addWidget(toEdit);
+    filterRow->addStretch();
+    filterRow->addWidget(exportButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filterRow);
+    layout->addWidget(view);
+
+    connect(factoryEdit, &QLineEdit::textChanged, this, &JournalPage::refresh);
+    connect(periodBox, &QCheckBox::toggled, this, &JournalPage::refresh);
+    connect(fromEdit, &QDateEdit::dateChanged, this, &JournalPage::refresh);
+    connect(toEdit, &QDateEdit::dateChanged, this, &JournalPage::refresh);
+}
+
+JournalFilter JournalPage::filter() const
+{
+    JournalFilter filter;
+    filter.factoryNumber = factoryEdit->text().trimmed();
+    if (periodBox->isChecked()) {
+        filter.from = fromEdit->date();
+        filter.to = toEdit->date();
+    }
+    return filter;
+}
+
+// A journal that cannot be read shows an empty table: the writes report its failure.
+void JournalPage::refresh()
+{
+    shown = journal.entries(filter());
+    journal.close(); // the file is not kept open between looks
+    model->removeRows(0, model->rowCount());
+    for (const JournalEntry &entry : shown) {
+        QList<QStandardItem *> row;
+        for (const QString &text : JournalWorkbook::texts(entry))
+            row << new QStandardItem(text);
+        model->appendRow(row);
+    }
+}
+
+void JournalPage::exportToXlsx()
+{
+    const QString target = QFileDialog::getSaveFileName(
+        nullptr, QStringLiteral("Журнал"), lastDir + QDir::separator() + "journal.xlsx",
+        QStringLiteral(" (*.xlsx);;All Files (*)"));
+    if (target.isEmpty())
+        return;
+    lastDir = QFileInfo(target).path();
+    if (!JournalWorkbook::write(target, shown)) {
+        showCritical(QStringLiteral("Ошибка записи файла ") + target);
+        return;
+    }
+    showInformation(QStringLiteral("Запись завершена"));
+}

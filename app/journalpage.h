@@ -1,0 +1,39 @@
+#ifndef JOURNALPAGE_H
+#define JOURNALPAGE_H
+
+#include "journal/journal.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QDateEdit;
+class QLineEdit;
+class QStandardItemModel;
+
+// The "Журнал" tab: the journal of writes, newest first, filtered by factory number and an
+// optional range of dates, and its export to a workbook.
+class JournalPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit JournalPage(QWidget *parent = nullptr);
+
+    // Reads the entries the filter lets through again.
+    void refresh();
+    // Asks for a file and writes what the table shows into it.
+    void exportToXlsx();
+
+private:
+    JournalFilter filter() const;
+
+    Journal journal;
+    QVector<JournalEntry> shown;
+    QStandardItemModel *model;
+    QLineEdit *factoryEdit;
+    QCheckBox *periodBox;
+    QDateEdit *fromEdit;
+    QDateEdit *toEdit;
+    QString lastDir;
+};
+
+#endif

@@ -1,0 +1,20 @@
+#ifndef JOURNALWORKBOOK_H
+#define JOURNALWORKBOOK_H
+
+#include "journal/journal.h"
+
+#include <QStringList>
+
+// The journal's entries as a workbook of one sheet "Журнал", one row per entry under a header.
+namespace JournalWorkbook {
+
+// The column captions, shared with the journal's table in the window.
+QStringList headers();
+// The texts of an entry in the order of the headers.
+QStringList texts(const JournalEntry &entry);
+// False when the file could not be written; an earlier file of that name is then left as it was.
+bool write(const QString &path, const QVector<JournalEntry> &entries);
+
+} // namespace JournalWorkbook
+
+#endif
