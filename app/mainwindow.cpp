@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivechart.h"
 #include "app/inifile.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
@@ -59,6 +60,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
     setupChannelTable(ui->cTypeDev->currentIndex());
+    setupChart();
     data.clearRequests();
     setConnectedState(false);
     showLinkState();
@@ -77,6 +79,19 @@ void MainWindow::setupStatusBar()
     linkStateLabel = new QLabel(this);
     linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
     ui->statusbar->addPermanentWidget(linkStateLabel);
+}
+
+// The chart's page is added here rather than in the form, so the form stays as it was.
+void MainWindow::setupChart()
+{
+    chart = new ArchiveChart(archive, ui->tabWidget);
+    chart->setSettingsSource([this](int channel) -> const ChannelRecord * {
+        const size_t index = size_t(channel - 1);
+        return index < data.settingsKnown.size() && data.settingsKnown[index]
+                   ? &channelRecords[index]
+                   : nullptr;
+    });
+    ui->tabWidget->addTab(chart, QStringLiteral("График"));
 }
 
 void MainWindow::restoreTypedPort()

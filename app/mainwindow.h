@@ -12,6 +12,7 @@
 #include <QVector>
 #include <memory>
 
+class ArchiveChart;
 class LinkWorker;
 class QLabel;
 class QModelIndex;
@@ -110,6 +111,7 @@ private:
     void saveDownload(int archiveNumber, const QByteArray &records);
     void reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome, bool naming);
     void showSetProgress(int archiveProgress);
+    void setupChart();
 
     // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
     QProgressBar *createProgressBar();
@@ -127,6 +129,7 @@ private:
     int lastChan = 1;
     Data data;
     Archive archive;
+    ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
     QLabel *linkStateLabel = nullptr;
