@@ -90,6 +90,10 @@ ArchiveChart::ArchiveChart(const Archive &archive, QWidget *parent)
     plot->xAxis->setTicker(ticker);
     // Only time zooms and pans: the values keep their scale while the engineer looks around.
     plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    // A replot while dragging must stay within a frame; antialiasing a dense curve costs more
+    // than that, and the straight markers gain nothing from it.
+    plot->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    plot->setNotAntialiasedElements(QCP::aePlottables | QCP::aeItems);
     plot->axisRect()->setRangeDrag(Qt::Horizontal);
     plot->axisRect()->setRangeZoom(Qt::Horizontal);
     connect(plot, &QCustomPlot::mouseDoubleClick, this, &ArchiveChart::showAll);
