@@ -24,7 +24,7 @@ namespace {
 
 // The shown channel takes the first colour, overlays the first one free.
 const QColor GRAPH_COLOURS[ArchiveChart::MAX_OVERLAYS + 1] = {
-    Qt::darkBlue, Qt::red,     Qt::darkGreen, Qt::magenta,  QColor(255, 140, 0),
+    Qt::darkBlue, Qt::red,     Qt::darkGreen,  Qt::magenta,    QColor(255, 140, 0),
     Qt::darkCyan, Qt::darkRed, Qt::darkYellow, Qt::darkMagenta};
 const QColor THRESHOLD_COLOUR(200, 0, 0);
 const QColor EVENT_COLOUR(120, 120, 120);
@@ -44,8 +44,8 @@ QDateTime archiveMoment(double time)
     return QDateTime::fromSecsSinceEpoch(qint64(time), Qt::UTC);
 }
 
-QCPItemStraightLine *addLine(QCustomPlot *plot, const QString &name, const QPen &pen,
-                             QPointF first, QPointF second)
+QCPItemStraightLine *addLine(QCustomPlot *plot, const QString &name, const QPen &pen, QPointF first,
+                             QPointF second)
 {
     auto *line = new QCPItemStraightLine(plot);
     line->setObjectName(name);
@@ -134,7 +134,8 @@ QCPGraph *ArchiveChart::addGraph(int graphChannel, const ChartData::Series &seri
         }
         return false;
     };
-    const QColor *colour = std::find_if_not(std::begin(GRAPH_COLOURS), std::end(GRAPH_COLOURS), inUse);
+    const QColor *colour =
+        std::find_if_not(std::begin(GRAPH_COLOURS), std::end(GRAPH_COLOURS), inUse);
     QCPGraph *graph = plot->addGraph();
     graph->setName(channelName(graphChannel));
     graph->setPen(QPen(colour == std::end(GRAPH_COLOURS) ? Qt::black : *colour));
@@ -152,8 +153,8 @@ void ArchiveChart::removeItems(QList<QCPAbstractItem *> &items)
 void ArchiveChart::drawEvents()
 {
     removeItems(eventItems);
-    eventMarks = ChartData::events(eventRecords, std::min(archive.eventRecCount, ARCHIVE_RECORD_CAPACITY),
-                                   channel);
+    eventMarks = ChartData::events(
+        eventRecords, std::min(archive.eventRecCount, ARCHIVE_RECORD_CAPACITY), channel);
     const QPen pen(EVENT_COLOUR, 1, Qt::DashLine);
     for (const ChartData::EventMark &mark : eventMarks)
         eventItems << addLine(plot, QStringLiteral("event"), pen, {mark.time, 0}, {mark.time, 1});
@@ -248,8 +249,7 @@ void ArchiveChart::followMouse(QMouseEvent *event)
     const double time = plot->xAxis->pixelToCoord(event->pos().x());
     const double value = plot->yAxis->pixelToCoord(event->pos().y());
     cursorLabel->setText(archiveMoment(time).toString(MOMENT_FORMAT) + QStringLiteral("   ") +
-                         QString::number(value, 'f', 3) + QLatin1Char(' ') +
-                         plot->yAxis->label());
+                         QString::number(value, 'f', 3) + QLatin1Char(' ') + plot->yAxis->label());
     const QString text = eventTextNear(event->pos().x());
     if (text.isEmpty())
         QToolTip::hideText();
@@ -261,9 +261,9 @@ QString ArchiveChart::eventTextNear(int pixelX) const
 {
     const double from = plot->xAxis->pixelToCoord(pixelX - EVENT_HOVER_PIXELS);
     const double to = plot->xAxis->pixelToCoord(pixelX + EVENT_HOVER_PIXELS);
-    auto mark = std::lower_bound(
-        eventMarks.begin(), eventMarks.end(), std::min(from, to),
-        [](const ChartData::EventMark &m, double time) { return m.time < time; });
+    auto mark =
+        std::lower_bound(eventMarks.begin(), eventMarks.end(), std::min(from, to),
+                         [](const ChartData::EventMark &m, double time) { return m.time < time; });
     QStringList texts;
     for (; mark != eventMarks.end() && mark->time <= std::max(from, to); ++mark)
         texts << mark->text;

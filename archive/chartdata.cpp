@@ -56,9 +56,9 @@ QVector<Threshold> thresholds(const ChannelRecord &settings)
     const int32_t levels[] = {settings.thr1, settings.thr2, settings.thr3};
     QVector<Threshold> lines;
     for (int i = 0; i < 3; ++i) {
-        lines.push_back({ChannelFormat::scaledValue(settings, levels[i] & 0x7FFF),
-                         QStringLiteral("Порог%1 ").arg(i + 1) +
-                             THRESHOLD_TYPE_TEXTS.at(types[i] & 1)});
+        lines.push_back(
+            {ChannelFormat::scaledValue(settings, levels[i] & 0x7FFF),
+             QStringLiteral("Порог%1 ").arg(i + 1) + THRESHOLD_TYPE_TEXTS.at(types[i] & 1)});
     }
     return lines;
 }

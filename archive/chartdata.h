@@ -13,7 +13,7 @@ struct ChannelRecord;
 namespace ChartData {
 
 struct Series {
-    QVector<double> times; // ascending
+    QVector<double> times;  // ascending
     QVector<double> values; // as the channel table shows them
     QString unit;           // of the first valid record; empty when there is none
 };

@@ -60,8 +60,8 @@ void report(const char *what, double goal, const std::function<void()> &work)
     for (int i = 0; i < RUNS; ++i)
         times.push_back(milliseconds(work));
     std::sort(times.begin(), times.end());
-    std::printf("%-48s median %7.2f ms   min %7.2f ms   goal <= %5.1f ms\n", what,
-                times[RUNS / 2], times.front(), goal);
+    std::printf("%-48s median %7.2f ms   min %7.2f ms   goal <= %5.1f ms\n", what, times[RUNS / 2],
+                times.front(), goal);
 }
 
 long residentKilobytes()
@@ -132,8 +132,9 @@ int main(int argc, char *argv[])
             channels->item(i)->setCheckState(Qt::Checked);
     });
     const long after = residentKilobytes();
-    std::printf("%d overlays of 16000 points: %d graphs, RSS growth %ld kB, checking took %.1f ms\n",
-                OVERLAYS, plot->graphCount(), after - before, overlayTime);
+    std::printf(
+        "%d overlays of 16000 points: %d graphs, RSS growth %ld kB, checking took %.1f ms\n",
+        OVERLAYS, plot->graphCount(), after - before, overlayTime);
     report("replot with 9 graphs after a zoom", REPLOT_GOAL_MS, [&] {
         plot->xAxis->scaleRange(0.5, plot->xAxis->range().center());
         plot->replot(QCustomPlot::rpImmediateRefresh);

@@ -180,10 +180,9 @@ void ArchiveChartTest::eventMarkersAreTheChannelsAndTheControllers()
         QString text;
     } hovered[] = {{events[1], "ПОРОГ 1 25.0 ppm"}, {events[0], "ПРИБОР ВКЛ."}};
     for (const auto &hover : hovered) {
-        const QPoint at(int(w.plot->xAxis->coordToPixel(hover.event.time)),
-                        w.plot->height() / 2);
-        QMouseEvent move(QEvent::MouseMove, at, w.plot->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        const QPoint at(int(w.plot->xAxis->coordToPixel(hover.event.time)), w.plot->height() / 2);
+        QMouseEvent move(QEvent::MouseMove, at, w.plot->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(w.plot, &move);
         QVERIFY2(QToolTip::text().endsWith(hover.text), qPrintable(QToolTip::text()));
     }
