@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivechart.h"
 #include "app/messages.h"
 #include "ui_mainwindow.h"
 
@@ -9,6 +10,7 @@
 void MainWindow::on_pbArcImport_clicked()
 {
     archive.loadFromFolder();
+    chart->showArchive();
 }
 void MainWindow::on_pbArcScanDisks_clicked()
 {
@@ -72,12 +74,7 @@ void MainWindow::archiveBlockReceived(int archiveNumber, const ArchiveDownload::
         else
             archive.channelRows = -1;
     }
-    for (int k = 0; k < block.records.size(); ++k) {
-        if (archiveNumber == 0)
-            archive.addEventRow(block.records.at(k), block.firstRow + k);
-        else
-            archive.addChannelRow(block.records.at(k), block.firstRow + k);
-    }
+    archive.addDownloadedBlock(archiveNumber, block);
 }
 
 void MainWindow::archiveProgress(int progress, int row)
@@ -123,6 +120,7 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
     archive.selectLastRows();
     if (outcome == ArchiveDownload::Outcome::Complete)
         saveDownload(archiveNumber, records);
+    chart->showArchive();
     if (setArchives > 0) {
         ++setIndex;
     } else {

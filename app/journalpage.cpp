@@ -70,6 +70,7 @@ JournalPage::JournalPage(QWidget *parent)
     connect(periodBox, &QCheckBox::toggled, this, &JournalPage::refresh);
     connect(fromEdit, &QDateEdit::dateChanged, this, &JournalPage::refresh);
     connect(toEdit, &QDateEdit::dateChanged, this, &JournalPage::refresh);
+    QMetaObject::connectSlotsByName(this);
 }
 
 JournalFilter JournalPage::filter() const
@@ -97,7 +98,7 @@ void JournalPage::refresh()
     }
 }
 
-void JournalPage::exportToXlsx()
+void JournalPage::on_pbJournalExport_clicked()
 {
     const QString target = QFileDialog::getSaveFileName(
         nullptr, QStringLiteral("Журнал"), lastDir + QDir::separator() + "journal.xlsx",

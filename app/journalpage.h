@@ -20,8 +20,9 @@ public:
 
     // Reads the entries the filter lets through again.
     void refresh();
+private slots:
     // Asks for a file and writes what the table shows into it.
-    void exportToXlsx();
+    void on_pbJournalExport_clicked();
 
 private:
     JournalFilter filter() const;

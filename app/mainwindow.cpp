@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivechart.h"
 #include "app/inifile.h"
 #include "app/journalpage.h"
 #include "app/linkworker.h"
@@ -40,13 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
     cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
     cancelButton->setObjectName(QStringLiteral("btCancel"));
     cancelButton->hide();
-    journalPage = new JournalPage(this);
     ui->setupUi(this);
-    ui->tabWidget->addTab(journalPage, QStringLiteral("Журнал"));
-    connect(ui->tabWidget, &QTabWidget::currentChanged, this, [this](int index) {
-        if (ui->tabWidget->widget(index) == journalPage)
-            journalPage->refresh();
-    });
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
@@ -66,6 +61,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
     setupChannelTable(ui->cTypeDev->currentIndex());
+    setupChart();
+    setupJournal();
     data.clearRequests();
     setConnectedState(false);
     showLinkState();
@@ -81,16 +78,35 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
-void MainWindow::on_pbJournalExport_clicked()
-{
-    journalPage->exportToXlsx();
-}
-
 void MainWindow::setupStatusBar()
 {
     linkStateLabel = new QLabel(this);
     linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
     ui->statusbar->addPermanentWidget(linkStateLabel);
+}
+
+// The chart's page is added here rather than in the form, so the form stays as it was.
+// The journal is read when its tab is shown: it changes only with writes made elsewhere.
+void MainWindow::setupJournal()
+{
+    journalPage = new JournalPage(this);
+    ui->tabWidget->addTab(journalPage, QStringLiteral("Журнал"));
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, [this](int index) {
+        if (ui->tabWidget->widget(index) == journalPage)
+            journalPage->refresh();
+    });
+}
+
+void MainWindow::setupChart()
+{
+    chart = new ArchiveChart(archive, ui->tabWidget);
+    chart->setSettingsSource([this](int channel) -> const ChannelRecord * {
+        const size_t index = size_t(channel - 1);
+        return index < data.settingsKnown.size() && data.settingsKnown[index]
+                   ? &channelRecords[index]
+                   : nullptr;
+    });
+    ui->tabWidget->addTab(chart, QStringLiteral("График"));
 }
 
 void MainWindow::restoreTypedPort()

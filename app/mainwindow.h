@@ -13,6 +13,7 @@
 #include <QVector>
 #include <memory>
 
+class ArchiveChart;
 class JournalPage;
 class LinkWorker;
 class QLabel;
@@ -61,7 +62,6 @@ private slots:
     void on_DirectMode_clicked();
     void on_btCancel_clicked();
     void on_pbArcLoadAll_clicked();
-    void on_pbJournalExport_clicked();
 
 private:
     // Start-up and exit
@@ -121,6 +121,8 @@ private:
     void saveDownload(int archiveNumber, const QByteArray &records);
     void reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome, bool naming);
     void showSetProgress(int archiveProgress);
+    void setupChart();
+    void setupJournal();
 
     // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
     QProgressBar *createProgressBar();
@@ -138,6 +140,7 @@ private:
     int lastChan = 1;
     Data data;
     Archive archive;
+    ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
     JournalPage *journalPage = nullptr;

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivechart.h"
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/writediffdialog.h"
@@ -137,6 +138,7 @@ void MainWindow::rangeReadStarted()
 void MainWindow::channelRead(int channel, const ChannelRecord &record, int progress)
 {
     channelRecords[channel] = record;
+    data.settingsKnown.set(size_t(channel));
     data.setActive(channel, 1);
     data.fillRow(channel);
     progressBar->setValue(progress);
@@ -146,6 +148,7 @@ void MainWindow::rangeReadEnded(Ending ending)
 {
     removeProgressBar();
     connectCellHook();
+    chart->showThresholds();
     // A link error ended the loop, not the step: the box is shown as after a full read.
     showEnding(ending == Ending::LinkFailed ? Ending::Done : ending,
                QStringLiteral("Чтение завершено"));

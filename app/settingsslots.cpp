@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivechart.h"
 #include "app/inifile.h"
 #include "app/messages.h"
 #include "device/settingsfile.h"
@@ -37,8 +38,10 @@ void MainWindow::on_btImport_clicked()
         showCritical(QStringLiteral("Ошибка открытия файла") + fileName);
         return;
     }
+    data.settingsKnown.set();
     disconnectCellHook();
     for (int c = 0; c < data.chanCount; ++c)
         data.fillRow(c);
     connectCellHook();
+    chart->showThresholds();
 }

@@ -383,6 +383,7 @@ void Archive::loadFromFolder()
     channelRecCount = channel > 0 ? ArchiveFiles::readRecords(channelFile, channelArchiveRecords,
                                                               ARCHIVE_RECORD_CAPACITY)
                                   : 0;
+    recordsChannel = channel;
     fillEvents(channel);
     if (channel > 0)
         fillChannel();
@@ -455,6 +456,26 @@ void Archive::addEventRow(const ArchiveRecord &record, int row)
 void Archive::addChannelRow(const ArchiveRecord &record, int row)
 {
     addRecordRow(channelTable(), record, row);
+}
+
+void Archive::addDownloadedBlock(int archiveNumber, const ArchiveDownload::Block &block)
+{
+    ArchiveRecord *buffer = archiveNumber == 0 ? eventRecords : channelArchiveRecords;
+    const int end = std::min(block.firstRow + int(block.records.size()), ARCHIVE_RECORD_CAPACITY);
+    for (int row = std::max(block.firstRow, 0); row < end; ++row) {
+        const ArchiveRecord &record = block.records.at(row - block.firstRow);
+        buffer[row] = record;
+        if (archiveNumber == 0)
+            addEventRow(record, row);
+        else
+            addChannelRow(record, row);
+    }
+    if (archiveNumber == 0) {
+        eventRecCount = end;
+    } else {
+        channelRecCount = end;
+        recordsChannel = archiveNumber;
+    }
 }
 
 void Archive::blankEventRows(int from)

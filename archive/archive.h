@@ -2,6 +2,7 @@
 #define ARCHIVE_H
 
 #include "archive/archiverecord.h"
+#include "device/archivedownload.h"
 
 #include <QObject>
 #include <QStringList>
@@ -38,6 +39,9 @@ public:
     void findByDateTime();
     void addEventRow(const ArchiveRecord &record, int row);
     void addChannelRow(const ArchiveRecord &record, int row);
+    // A downloaded block of archive 0 (events) or k (channel k): into its table and, as a folder
+    // load does, into the record buffer behind it.
+    void addDownloadedBlock(int archiveNumber, const ArchiveDownload::Block &block);
     void exportToXlsx(QProgressBar *bar);
 
     // Row count of both tables for the device type (16000 or 8000); 0 before setupTables.
@@ -56,6 +60,10 @@ public:
     // Makes the archive folder at this path the current drive and folder, scanning the drives
     // again; false when either is not listed.
     bool selectFolder(const QString &folder);
+    // The chosen drive and folder, with a trailing slash.
+    QString folderPath() const;
+    // The channel whose archive fills the channel table's records; 0 for none.
+    int tableChannel() const { return recordsChannel; }
 
     int eventRows = 0;
     int channelRows = 0;
@@ -69,7 +77,6 @@ private:
     Table eventTable();
     Table channelTable();
     void addRecordRow(const Table &table, const ArchiveRecord &record, int row);
-    QString folderPath() const;
     void fillEvents(int channel);
     void fillChannel();
 
@@ -79,6 +86,7 @@ private:
     int tableRows = 0;
     std::function<QStringList()> driveSource;
     QString downloadRoot;
+    int recordsChannel = 0;
 };
 
 #endif

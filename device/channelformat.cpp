@@ -57,10 +57,14 @@ double scaleFactor(const ChannelRecord &record)
     return std::pow(10.0, decimalPlaces(record));
 }
 
+double scaledValue(const ChannelRecord &record, int raw)
+{
+    return double(static_cast<float>(raw)) / scaleFactor(record);
+}
+
 QString scaled(const ChannelRecord &record, int raw)
 {
-    return QString::asprintf("%.*f", decimalPlaces(record),
-                             double(static_cast<float>(raw)) / scaleFactor(record));
+    return QString::asprintf("%.*f", decimalPlaces(record), scaledValue(record, raw));
 }
 
 QString current(int raw)

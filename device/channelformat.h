@@ -14,6 +14,8 @@ namespace ChannelFormat {
 int decimalPlaces(const ChannelRecord &record);
 double scaleFactor(const ChannelRecord &record);
 
+// A raw field as a number, through float as the controller holds it.
+double scaledValue(const ChannelRecord &record, int raw);
 QString scaled(const ChannelRecord &record, int raw);
 QString current(int raw);
 // Integer columns hold integer data, all others texts.

@@ -4,6 +4,7 @@
 #include "device/controllerlink.h"
 
 #include <QObject>
+#include <bitset>
 
 class QModelIndex;
 class QStandardItemModel;
@@ -53,6 +54,9 @@ public:
     quint16 hwVer = 0;
     // Edits go to the controller only while connected.
     bool online = false;
+    // Channels (by record index) whose settings were read from the controller or loaded from a
+    // settings file; the others hold defaults.
+    std::bitset<MAX_CHANNELS> settingsKnown;
 
     void clearRequests();
     // The pending requests as PollRequest bits, cleared; restoreRequests sets bits again.

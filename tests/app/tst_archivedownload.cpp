@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTableView>
 #include <QtTest>
+#include <qcustomplot.h>
 
 namespace {
 
@@ -107,6 +108,7 @@ void tst_ArchiveDownload::channelArchive_fillsRowsBlanksTheRestAndReopensModbus(
     QCOMPARE(cell(w, "tvArcNotes", 150), QString());
     QCOMPARE(cell(w, "tvArcNotes", 191), QString());
     QCOMPARE(selectedRow(w, "tvArcNotes"), 149);
+    QCOMPARE(w.widget<QCustomPlot>("plotArchive")->graph(0)->dataCount(), 150);
     QVERIFY(w.modbusAnswers());
     QVERIFY(w.answerer.messages().isEmpty());
 }
@@ -183,6 +185,7 @@ void tst_ArchiveDownload::fullArchiveOn64K_stopsAtTheLastRow()
     QCOMPARE(notes->model()->rowCount(), 8000);
     QVERIFY(isDate(cell(w, "tvArcNotes", 7999)));
     QCOMPARE(selectedRow(w, "tvArcNotes"), 7999);
+    QCOMPARE(w.widget<QCustomPlot>("plotArchive")->graph(0)->dataCount(), 8000);
     QVERIFY(w.isConnected());
 }
 
