@@ -3,6 +3,7 @@
 #include "tools/tq17sim/archivesource.h"
 
 #include <QComboBox>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -86,6 +87,8 @@ private slots:
     void brokenTransfers_sayWhyAndWriteNoFile();
     void savedFile_holdsTheBlocksSentAndReloadsTheSameRows_data();
     void savedFile_holdsTheBlocksSentAndReloadsTheSameRows();
+    void loadAll_keepsEveryArchiveAndExportsThem();
+    void loadAll_endsAtAFailedArchiveAndKeepsTheOthers();
     void fullArchiveOn64K_stopsAtTheLastRow();
     void modbusLineAt9600_keepsItsBaudRateAfterwards();
     void portThatCannotReopen_disconnectsSilently();
@@ -269,6 +272,55 @@ void tst_ArchiveDownload::savedFile_holdsTheBlocksSentAndReloadsTheSameRows()
     QCOMPARE(column(w, "tvArcNotes", records, 2), shown);
     QCOMPARE(cell(w, "tvArcNotes", records), QString());
     QVERIFY(w.answerer.messages().isEmpty());
+}
+
+void startLoadAll(ConnectedWindow &w)
+{
+    w.simulator.clearLogs();
+    w.click("pbArcLoadAll");
+    w.tick();
+}
+
+// The folder of the set is named in the closing box, holds every archive, and exports into a
+// workbook of one sheet per archive with every record.
+void tst_ArchiveDownload::loadAll_keepsEveryArchiveAndExportsThem()
+{
+    ConnectedWindow w(device(32, 70));
+    QVERIFY(w.connect());
+    startLoadAll(w);
+    QCOMPARE(w.simulator.completedUploads(), 33);
+    const QString folder = downloadedFile(w, QString());
+    QCOMPARE(w.answerer.messages(), QStringList{"Загрузка завершена: " + folder});
+    QStringList expected;
+    for (int channel = 1; channel <= 32; ++channel)
+        expected << QString::asprintf("chan%02d.arh", channel);
+    expected << "events.arh";
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
+    QVERIFY(isDate(cell(w, "tvArcNotes", 69)));
+
+    const QString workbook = w.home.path() + "/all.xlsx";
+    w.answerer.queueFileName(workbook);
+    w.click("pbArcExport");
+    QCOMPARE(w.answerer.messages().last(), QString("Запись завершена"));
+    QProcess checker;
+    checker.start(WORKBOOK_PYTHON, {CHECK_WORKBOOK_SCRIPT, workbook, "32", "События!A71=filled",
+                                    "События!A129=filled", "События!A130=blank", "К.01!A71=filled", "К.32!A71=filled",
+                                    "К.32!A130=blank"});
+    QVERIFY(checker.waitForFinished(60000));
+    QVERIFY2(checker.exitCode() == 0, checker.readAllStandardOutput().constData());
+}
+
+void tst_ArchiveDownload::loadAll_endsAtAFailedArchiveAndKeepsTheOthers()
+{
+    ConnectedWindow w(device(32, 70));
+    QVERIFY(w.connect());
+    w.simulator.setFault(Simulator::Fault::XmSilence, 3);
+    startLoadAll(w);
+    QCOMPARE(w.answerer.messages(), QStringList{"Архив не загружен: Канал 03"});
+    const QString folder = downloadedFile(w, QString());
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+             QStringList({"chan01.arh", "chan02.arh", "events.arh"}));
+    QVERIFY(w.modbusAnswers());
 }
 
 QTEST_MAIN(tst_ArchiveDownload)

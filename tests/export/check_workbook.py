@@ -1,7 +1,7 @@
 """Reads an exported archive workbook on its own and checks its layout and the cells asked for.
 
 Usage: check_workbook.py WORKBOOK CHANNELS [SHEET!CELL=EXPECTED ...]
-EXPECTED is "blank", "s:TEXT" for a text cell or "n:NUMBER" for a numeric cell.
+EXPECTED is "blank", "filled", "s:TEXT" for a text cell or "n:NUMBER" for a numeric cell.
 Prints every mismatch and exits with 1 when there is one.
 """
 import sys
@@ -44,6 +44,8 @@ def cell_matches(cell, expected):
     kind, _, text = expected.partition(":")
     if kind == "blank":
         return cell.value is None
+    if kind == "filled":
+        return cell.value is not None
     if kind == "s":
         return cell.data_type == "s" and cell.value == text
     if kind == "n":
