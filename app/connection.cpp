@@ -67,9 +67,11 @@ LinkIdentity MainWindow::linkIdentity() const
     return identity;
 }
 
+// A confirmed write never outlives its connection.
 void MainWindow::enterDisconnected()
 {
     timer.stop();
+    pendingWrite.reset();
     data.online = false;
     setConnectedState(false);
     showLinkState();
