@@ -81,7 +81,9 @@ int readSettings(const QStringList &arguments)
     if (!command.parse(arguments, 1) || !command.channelRange(first, last))
         return int(Exit::Input);
     const QString fileName = command.positional(0);
+    // The records of a window that has just been started and connected.
     std::memset(channelRecords, 0, sizeof channelRecords);
+    setDefaultModuleTypes(command.link().devType);
     ControllerSession session(command.link());
     if (!session.connect(channelRecords) || !readRange(session, channelRecords, first, last))
         return int(Exit::Controller);
