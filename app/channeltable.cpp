@@ -39,16 +39,6 @@ QStringList rowHeaders(int rows)
     return headers;
 }
 
-void setDefaultModuleTypes(int devType)
-{
-    for (int c = 0; c < MAX_CHANNELS; ++c) {
-        if (devType == 1)
-            channelRecords[c].moduleType = MODULE_DORNA;
-        else
-            channelRecords[c].moduleType = c < 8 ? MODULE_INTERNAL : MODULE_NONE;
-    }
-}
-
 // Sections are switched back to interactive at once: filling a view whose
 // sections still resize to contents grows quadratically with the rows.
 void sizeSections(QHeaderView *header, int count, const std::function<int(int)> &size)

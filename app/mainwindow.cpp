@@ -5,6 +5,7 @@
 #include "app/journalpage.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
+#include "device/devicetext.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
@@ -56,7 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
         restoreUiState();
     restoreTypedPort();
     for (quint16 version : HW_VERSIONS)
-        ui->HW_Ver->addItem(QString::asprintf("v.%02x.%02x", version >> 8, version & 0xFF));
+        ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);

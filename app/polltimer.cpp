@@ -4,6 +4,7 @@
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/writediffdialog.h"
+#include "device/devicetext.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
@@ -40,11 +41,7 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     input.factoryNumber = static_cast<quint32>(ui->SerialNumDev->text().toInt());
     const int hwIndex = ui->HW_Ver->currentIndex();
     input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
-    // The controller counts local wall-clock time as if it were UTC.
-    const QTime time = ui->timeSet->time();
-    const QDateTime wallClock(ui->dateSet->date(), QTime(time.hour(), time.minute(), time.second()),
-                              Qt::UTC);
-    input.clock = static_cast<quint32>(wallClock.toSecsSinceEpoch());
+    input.clock = DeviceText::clockSeconds(ui->dateSet->date(), ui->timeSet->time());
     input.clockSynced = clockSync;
     input.hwVersionText = ui->HW_Ver->currentText();
     if (requests & REQ_WRITE)
@@ -102,7 +99,7 @@ void MainWindow::deviceInfoRead(const DeviceInfo &info,
 
 void MainWindow::clockRead(quint32 clock)
 {
-    const QDateTime shown = QDateTime::fromSecsSinceEpoch(clock, Qt::UTC);
+    const QDateTime shown = DeviceText::wallClock(clock);
     ui->dateSet->setDate(shown.date());
     const QTime time = shown.time();
     ui->timeSet->setTime(QTime(time.hour(), time.minute(), time.second(), 0));

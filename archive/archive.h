@@ -1,6 +1,7 @@
 #ifndef ARCHIVE_H
 #define ARCHIVE_H
 
+#include "archive/archivefiles.h"
 #include "archive/archiverecord.h"
 #include "device/archivedownload.h"
 
@@ -14,9 +15,6 @@ class QStandardItemModel;
 class QTableView;
 class QTime;
 class Ui_MainWindow;
-
-// Records one archive file can hand to the tables; larger files are cut here.
-constexpr int ARCHIVE_RECORD_CAPACITY = 16000;
 
 // Program-wide record buffers, filled by the folder load and reused by the export.
 extern ArchiveRecord eventRecords[ARCHIVE_RECORD_CAPACITY];

@@ -7,6 +7,9 @@
 
 class QFile;
 
+// Records one archive file can hand to the tables and the export; larger files are cut here.
+constexpr int ARCHIVE_RECORD_CAPACITY = 16000;
+
 // The files of an archive folder, shared by the tables and the export.
 namespace ArchiveFiles {
 

@@ -76,4 +76,8 @@ static_assert(offsetof(ChannelRecord, reserved3) == 180);
 constexpr int MAX_CHANNELS = 64;
 extern ChannelRecord channelRecords[MAX_CHANNELS];
 
+// The module types the records show for a device type (0: 32 channels, 1: 64) until their
+// channels are read: a connection starts from them.
+void setDefaultModuleTypes(int devType);
+
 #endif

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int WRITE_TIMEOUT_MS = 800;
-constexpr int FIRST_BYTE_TIMEOUT_MS = 1000;
 constexpr int SILENCE_MS = 50;
 // A full buffer takes this long at 1200 baud, the slowest rate offered; a line still
 // talking after that (or after more bytes than the buffer holds) is not answering us.
@@ -60,7 +59,7 @@ bool modbus_line::waitPkt()
 void modbus_line::collectReply()
 {
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
-    port.waitForReadyRead(FIRST_BYTE_TIMEOUT_MS);
+    port.waitForReadyRead(firstByteTimeoutMs);
     rxAccum = port.readAll();
     QElapsedTimer running;
     running.start();

@@ -18,6 +18,7 @@ public:
     modbus_line() { port.setParent(this); }
 
     static constexpr int TX_SIZE = 255;
+    static constexpr int FIRST_BYTE_TIMEOUT_MS = 1000;
     static constexpr int RX_SIZE = rx_buffer::SIZE;
 
     bool openPort();
@@ -59,6 +60,8 @@ protected:
 
 public:
     int32_t baudRate = 0;
+    // How long a reply may take to begin; a search of the line shortens it.
+    int firstByteTimeoutMs = FIRST_BYTE_TIMEOUT_MS;
 
 protected:
     uint8_t txLen = 0;

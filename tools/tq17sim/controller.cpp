@@ -94,7 +94,7 @@ QVector<quint8> Controller::channelScales()
 }
 
 Controller::Outcome Controller::exchange(ModbusEngine &engine, const QByteArray &request,
-                                         int exceptionCode)
+                                         int exceptionCode, bool ignoreWrite)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     refresh();
@@ -102,6 +102,17 @@ Controller::Outcome Controller::exchange(ModbusEngine &engine, const QByteArray 
     for (int address : readOnly_)
         before << image_.holding(address);
     Outcome outcome;
+    if (ignoreWrite && request.size() > 6 && request[1] == char(kWriteMultiple)) {
+        // The reply is the one of a write that was taken; the registers get their values back.
+        const int first = word(request, 2);
+        QVector<quint16> kept;
+        for (int i = 0; i < word(request, 4); ++i)
+            kept.append(image_.holding(first + i));
+        outcome.reply = engine.reply(request, image_.mapping(), exceptionCode);
+        for (int i = 0; i < kept.size(); ++i)
+            image_.setHolding(first + i, kept.at(i));
+        return outcome;
+    }
     outcome.reply = engine.reply(request, image_.mapping(), exceptionCode);
     if (outcome.reply.size() > 1 && outcome.reply[1] == char(kWriteMultiple)) {
         restoreReadOnly(before);

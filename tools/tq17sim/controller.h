@@ -41,8 +41,10 @@ public:
         QByteArray reply;
         int archive = -1; // >= 0: the request started the upload of this archive
     };
-    // Serves one request frame addressed to this controller.
-    Outcome exchange(ModbusEngine &engine, const QByteArray &request, int exceptionCode);
+    // Serves one request frame addressed to this controller; with ignoreWrite a write is
+    // acknowledged but changes nothing, as a controller that refuses the values does.
+    Outcome exchange(ModbusEngine &engine, const QByteArray &request, int exceptionCode,
+                     bool ignoreWrite = false);
 
 private:
     void refresh();

@@ -52,7 +52,8 @@ void Server::serve(const QByteArray &request)
         return;
     const FaultPlan::Shot fault = faults_.onRequest();
     const Controller::Outcome outcome =
-        controller_.exchange(engine_, request, exceptionFor(request, fault));
+        controller_.exchange(engine_, request, exceptionFor(request, fault),
+                             fault.fault == SimFault::IgnoreWrite);
     if (outcome.archive >= 0)
         uploading_ = true;
     const int generation = faults_.generation();

@@ -10,7 +10,7 @@ struct FaultEntry {
     int defaultParameter;
 };
 
-constexpr std::array<FaultEntry, 14> kFaults = {{
+constexpr std::array<FaultEntry, 15> kFaults = {{
     {SimFault::None, "none", 0},
     {SimFault::NoReply, "no-reply", 0},
     {SimFault::BadCrc, "bad-crc", 0},
@@ -20,6 +20,7 @@ constexpr std::array<FaultEntry, 14> kFaults = {{
     {SimFault::OverlongReply, "overlong-reply", 1500},
     {SimFault::EndlessLine, "endless-line", 5000},
     {SimFault::StopAnswering, "stop-answering", 0},
+    {SimFault::IgnoreWrite, "ignore-write", 0},
     {SimFault::XmEotAtOnce, "xm-eot-at-once", 0},
     {SimFault::XmBadBlockCrc, "xm-bad-block-crc", 1},
     {SimFault::XmShortBlock, "xm-short-block", 1},

@@ -1,0 +1,22 @@
+#ifndef DEVICETEXT_H
+#define DEVICETEXT_H
+
+#include <QDateTime>
+#include <QString>
+
+// The controller's clock and hardware version as the window shows them. The controller counts
+// local wall-clock time in seconds as if it were UTC.
+namespace DeviceText {
+
+// The date and time as read on a wall clock, whatever the time spec of the value.
+quint32 clockSeconds(const QDate &date, const QTime &time);
+// The wall-clock date and time of the controller's seconds, with whole seconds.
+QDateTime wallClock(quint32 seconds);
+// "dd.MM.yyyy HH:mm:ss", as the window's date and time fields show it.
+QString clockText(quint32 seconds);
+// "v.01.02"
+QString hardwareVersion(quint16 version);
+
+} // namespace DeviceText
+
+#endif

@@ -1,0 +1,370 @@
+#include "archive/archiverecord.h"
+#include "device/channeldiff.h"
+#include "device/channelrecord.h"
+#include "device/registermap.h"
+#include "tests/support/connectedwindow.h"
+
+#include <QComboBox>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSpinBox>
+#include <QtTest>
+#include <cstring>
+
+// tq17ctl run as a process against the simulated controller, its files set beside the window's
+// for the same work.
+class tst_Cli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readSettings_equalsTheWindowsReadAndExport_data();
+    void readSettings_equalsTheWindowsReadAndExport();
+    void downloadAllAndExport_equalTheWindows();
+    void writeSettings_printsWritesAndChecks_data();
+    void writeSettings_printsWritesAndChecks();
+    void failures_exitWithTheirCodeAndMessage_data();
+    void failures_exitWithTheirCodeAndMessage();
+    void infoClockAndScan_printTheController();
+};
+
+namespace {
+
+constexpr int ADDRESS = 17;
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run tq17ctl(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(TQ17CTL_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.code = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+Simulator::Options device(int channels, int records = 16000)
+{
+    Simulator::Options options;
+    options.deviceType = channels;
+    options.slaveAddress = ADDRESS;
+    options.generatedRecords = records;
+    return options;
+}
+
+QStringList line(const Simulator &simulator, int channels = 32)
+{
+    return {"--port", simulator.portPath(), "--address", QString::number(ADDRESS), "--type",
+            QString::number(channels)};
+}
+
+// Concentrations, ADC and PWM values drift; two reads only compare once they stand still.
+void pinLiveValues(Simulator &simulator, int channels)
+{
+    const qint32 *bases = REG_BASES[channels == 64 ? 1 : 0];
+    for (int entry : {BASE_CONCENTRATION, BASE_ADC, BASE_PWM}) {
+        for (int c = 0; c < channels; ++c)
+            simulator.setInputRegister(bases[entry] + c, simulator.inputRegister(bases[entry] + c));
+    }
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file under the folder by its relative path, with its bytes.
+QMap<QString, QByteArray> filesUnder(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readFile(path));
+    }
+    return files;
+}
+
+// Archive files of 70 records each whose records differ in every field the workbook shows.
+QString writeArchiveSource(const QString &folder, int channels)
+{
+    QDir().mkpath(folder);
+    for (int archive = 0; archive <= channels; ++archive) {
+        QByteArray bytes;
+        for (int i = 0; i < 70; ++i) {
+            ArchiveRecord record{};
+            record.marker = i % 13 == 0 ? 0xFF : 'Z';
+            record.channel = uint8_t(archive == 0 ? i % (channels + 1) : archive);
+            record.code = uint8_t(archive == 0 ? i % 12 : 0);
+            record.time = 1715953509u + uint32_t(i * 97);
+            record.raw = uint16_t(i * 131 + archive);
+            record.scale = uint8_t((i % 4) << 4 | i % 10);
+            bytes.append(reinterpret_cast<const char *>(&record), sizeof record);
+        }
+        QFile file(folder + (archive == 0 ? QStringLiteral("/events.arh")
+                                          : QString::asprintf("/chan%02d.arh", archive)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+    }
+    return folder;
+}
+
+QString onlySubfolder(const QString &root)
+{
+    const QStringList folders = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return folders.size() == 1 ? root + "/" + folders.first() + "/" : QString();
+}
+
+// The workbooks' differences as an independent reader (openpyxl) finds them; empty when none.
+QString workbookDifferences(const QString &first, const QString &second)
+{
+    QProcess checker;
+    checker.start(QStringLiteral(WORKBOOK_PYTHON),
+                  {QStringLiteral(COMPARE_WORKBOOKS_SCRIPT), first, second});
+    if (!checker.waitForFinished(120000))
+        return QStringLiteral("checker did not run: ") + checker.errorString();
+    if (checker.exitStatus() == QProcess::NormalExit && checker.exitCode() == 0)
+        return QString();
+    return QString::fromUtf8(checker.readAllStandardOutput() + checker.readAllStandardError());
+}
+
+} // namespace
+
+void tst_Cli::readSettings_equalsTheWindowsReadAndExport_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::newRow("32 channels, all") << 32 << 1 << 32;
+    QTest::newRow("64 channels, 5 to 12") << 64 << 5 << 12;
+}
+
+// Same bytes and as many exchanges as the window's connection, read and export.
+void tst_Cli::readSettings_equalsTheWindowsReadAndExport()
+{
+    QFETCH(int, channels);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    ConnectedWindow w(device(channels));
+    // The records are the program's; a window of an earlier row must not leave its channels.
+    std::memset(channelRecords, 0, sizeof channelRecords);
+    QVERIFY(w.simulator.start());
+    pinLiveValues(w.simulator, channels);
+    w.pressStart(w.simulator.portPath());
+    w.tick();
+    w.widget<QSpinBox>("sbBeginChan")->setValue(first);
+    w.widget<QSpinBox>("sbEndChan")->setValue(last);
+    w.click("btRead");
+    w.tick();
+    const int windowRequests = w.simulator.requestCount();
+    const QString windowFile = QDir::current().filePath("window.bin");
+    w.answerer.queueFileName(windowFile);
+    w.click("btExport");
+    w.click("Stop");
+    QVERIFY(w.waitIdle());
+    QCOMPARE(w.answerer.messages(), QStringList{"Чтение завершено"});
+
+    const QString range = QStringLiteral("%1-%2").arg(first).arg(last);
+    const Run run = tq17ctl(QStringList{"read-settings", "cli.bin", "--channels", range} +
+                            line(w.simulator, channels));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(w.simulator.requestCount() - windowRequests, windowRequests);
+    const QByteArray expected = readFile(windowFile);
+    QCOMPARE(expected.size(), 65536);
+    QVERIFY(readFile("cli.bin") == expected);
+}
+
+// "Загрузить все" and "Запись в xlsx" of the window against download --all and export.
+void tst_Cli::downloadAllAndExport_equalTheWindows()
+{
+    QTemporaryDir source;
+    Simulator::Options options = device(32);
+    options.archiveDir = writeArchiveSource(source.path(), 32);
+    ConnectedWindow w(options);
+    QVERIFY(w.connect());
+    w.click("pbArcLoadAll");
+    w.tick();
+    const QString windowBook = QDir::current().filePath("window.xlsx");
+    w.answerer.queueFileName(windowBook);
+    w.click("pbArcExport");
+    w.click("Stop");
+    QVERIFY(w.waitIdle());
+    const QString windowRoot = w.home.path() + "/Documents/TQ-17";
+    const QString windowFolder = onlySubfolder(windowRoot);
+    QVERIFY(!windowFolder.isEmpty());
+
+    const Run download = tq17ctl(QStringList{"download", "archives", "--all"} + line(w.simulator));
+    QCOMPARE(download.code, 0);
+    const QString folder = onlySubfolder(QDir::current().filePath("archives"));
+    QCOMPARE(download.out, "Загрузка завершена: " + folder + "\n");
+    QVERIFY(folder.endsWith("_123456/"));
+    const QMap<QString, QByteArray> files = filesUnder(folder);
+    QCOMPARE(files.size(), 33);
+    QVERIFY(files == filesUnder(windowFolder));
+    QVERIFY(QFile::exists(QDir::current().filePath("archives/ORVEK TQ-17 Archive v 01")));
+
+    const Run exported = tq17ctl({"export", folder, "cli.xlsx"});
+    QCOMPARE(exported.code, 0);
+    QCOMPARE(exported.err, QString());
+    const QString differences = workbookDifferences(windowBook, "cli.xlsx");
+    QVERIFY2(differences.isEmpty(), qPrintable(differences));
+}
+
+void tst_Cli::writeSettings_printsWritesAndChecks_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("dry run") << QStringList{"--dry-run"} << int(Simulator::Fault::None) << 0
+                             << false;
+    QTest::newRow("written") << QStringList() << int(Simulator::Fault::None) << 0 << true;
+    QTest::newRow("refused") << QStringList() << int(Simulator::Fault::IgnoreWrite) << 1 << false;
+}
+
+// A file that differs from the controller in two fields of channel 3.
+void tst_Cli::writeSettings_printsWritesAndChecks()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, fault);
+    QFETCH(int, code);
+    QFETCH(bool, taken);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
+    QByteArray file = readFile("s.bin");
+    ChannelRecord before, after;
+    std::memcpy(&before, file.constData() + 2 * sizeof(ChannelRecord), sizeof before);
+    after = before;
+    after.thr1 = (before.thr1 + 5) & THRESHOLD_VALUE_MASK;
+    after.delay = before.delay + 1;
+    file.replace(2 * int(sizeof after), int(sizeof after),
+                 QByteArray(reinterpret_cast<const char *>(&after), sizeof after));
+    QFile changed("s.bin");
+    QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(file) == file.size());
+    changed.close();
+    QStringList lines, refusedLines;
+    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, before, after))
+        lines << ChannelDiff::describe(change);
+    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, after, before))
+        refusedLines << ChannelDiff::describe(change);
+    QCOMPARE(lines.size(), 2);
+
+    simulator.clearLogs();
+    simulator.setFault(Simulator::Fault(fault), 0, 0, 0);
+    const Run run = tq17ctl(QStringList{"write-settings", "s.bin"} + options + line(simulator));
+    QCOMPARE(run.code, code);
+    QCOMPARE(run.out, lines.join("\n") + "\n");
+    if (options.contains("--dry-run"))
+        QVERIFY(simulator.writeLog().isEmpty());
+    if (code != 0)
+        QCOMPARE(run.err, "Контроллер не принял значения:\n" + refusedLines.join("\n") + "\n");
+    simulator.setFault(Simulator::Fault::None);
+    const Run check = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
+    QCOMPARE(check.out == "Нет изменений\n", taken);
+}
+
+void tst_Cli::failures_exitWithTheirCodeAndMessage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("faultParameter");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("absentFile");
+    const int none = int(Simulator::Fault::None);
+    QTest::newRow("port that does not exist")
+        << QStringList{"info", "--port", "/nonexistent/tty"} << none << 0 << 1
+        << "Ошибка открытия порта /nonexistent/tty\n" << QString();
+    QTest::newRow("controller that does not answer")
+        << QStringList{"info"} << int(Simulator::Fault::StopAnswering) << 0 << 1
+        << "Ошибка связи\n" << QString();
+    QTest::newRow("settings file of the wrong size")
+        << QStringList{"write-settings", "short.bin"} << none << 0 << 2
+        << "Неверный размер файла настроек short.bin\n" << QString();
+    QTest::newRow("channels beyond the device")
+        << QStringList{"read-settings", "s.bin", "--channels", "30-33"} << none << 0 << 2
+        << "tq17ctl read-settings: неверный диапазон каналов 30-33\n" << "s.bin";
+    QTest::newRow("broken archive")
+        << QStringList{"download", "a", "--channel", "2"} << int(Simulator::Fault::XmBadBlockCrc)
+        << 3 << 1 << "Архив загружен не полностью: Архив 1 из 1 (Канал 02)\n" << "a/*/chan02.arh";
+    QTest::newRow("archive that does not come")
+        << QStringList{"download", "a", "--events"} << int(Simulator::Fault::XmSilence) << 0 << 1
+        << "Архив не загружен: Архив 1 из 1 (События)\n" << "a/*/events.arh";
+}
+
+// Nothing is written to the controller, and no file appears, when a command fails.
+void tst_Cli::failures_exitWithTheirCodeAndMessage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, fault);
+    QFETCH(int, faultParameter);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(QString, absentFile);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    QFile shortFile("short.bin");
+    QVERIFY(shortFile.open(QIODevice::WriteOnly) && shortFile.write(QByteArray(1000, 0)) == 1000);
+    shortFile.close();
+    Simulator simulator(device(32, 1000));
+    QVERIFY(simulator.start());
+    simulator.setFault(Simulator::Fault(fault), 0, faultParameter, 0);
+    if (!arguments.contains("--port"))
+        arguments += line(simulator);
+    const Run run = tq17ctl(arguments);
+    QCOMPARE(run.code, code);
+    QCOMPARE(run.err, message);
+    const QVector<Simulator::Write> writes = simulator.writeLog();
+    for (const Simulator::Write &write : writes)
+        QVERIFY2(write.address == ARG_REG || write.address == CMD_REG, "only archive requests");
+    if (!absentFile.isEmpty()) {
+        QDirIterator it(".", QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QVERIFY2(!QDir::match(absentFile, QDir::cleanPath(it.next())), qPrintable(absentFile));
+    }
+}
+
+// The clock is written as the window writes a date and time; scan lists only the controller.
+void tst_Cli::infoClockAndScan_printTheController()
+{
+    TestHome home;
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    const Run set = tq17ctl(QStringList{"clock", "--set", "2024-05-17 13:45:09"} + line(simulator));
+    QCOMPARE(set.code, 0);
+    const QVector<Simulator::Write> writes = simulator.writeLog();
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(quint32(writes.at(0).value) | quint32(writes.at(1).value) << 16, 1715953509u);
+    const QDateTime shown = QDateTime::fromString(set.out.trimmed(), "dd.MM.yyyy HH:mm:ss");
+    QVERIFY2(QDateTime(QDate(2024, 5, 17), QTime(13, 45, 9)).secsTo(shown) <= 2, qPrintable(set.out));
+
+    const Run info = tq17ctl(QStringList{"info"} + line(simulator));
+    QCOMPARE(info.code, 0);
+    const QStringList lines = info.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.at(0), "Заводской номер: 123456");
+    QCOMPARE(lines.at(1), "Аппаратная версия: v.01.01");
+    QVERIFY(lines.at(2).startsWith("Часы: 17.05.2024 13:4"));
+    QCOMPARE(lines.at(3), "Тип: 32 канала");
+
+    const Run scan = tq17ctl({"scan", "--port", simulator.portPath(), "--from", "15", "--to", "19"});
+    QCOMPARE(scan.code, 0);
+    QCOMPARE(scan.out, "17 123456\n");
+}
+
+QTEST_MAIN(tst_Cli)
+#include "tst_cli.moc"

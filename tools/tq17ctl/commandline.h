@@ -1,0 +1,47 @@
+#ifndef COMMANDLINE_H
+#define COMMANDLINE_H
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+// How to reach a controller: the window's port, baud rate and address fields and its device type.
+struct LinkSettings {
+    QString port;
+    qint32 baud = 115200;
+    quint8 address = 1;
+    int devType = 0; // 0: 32 channels, 1: 64
+};
+
+// The arguments of one command: its own options and positional arguments, and, for commands that
+// talk to a controller, the line options.
+class CommandLine
+{
+public:
+    enum class Line { Used, Unused };
+
+    CommandLine(const QString &command, const QString &description, Line line = Line::Used);
+
+    QCommandLineParser &parser() { return options; }
+    const QCommandLineParser &parser() const { return options; }
+    // Shows the help and exits on --help; false, after saying why, when the arguments do not fit.
+    // arguments[0] is the program, arguments[1] the command.
+    bool parse(const QStringList &arguments, int positionalCount);
+    QString positional(int index) const { return options.positionalArguments().at(index); }
+    const LinkSettings &link() const { return settings; }
+    int channelCount() const;
+    // The --channels range "A-B" or "A" as 0-based indices, all channels when not given; false,
+    // after saying why, when it is not a range of the device type's channels.
+    bool channelRange(int &first, int &last) const;
+
+private:
+    bool readLink();
+    bool invalid(const QString &message) const;
+
+    const QString command;
+    const Line line;
+    QCommandLineParser options;
+    LinkSettings settings;
+};
+
+#endif
