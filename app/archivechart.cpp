@@ -179,7 +179,15 @@ void ArchiveChart::showThresholds()
             thresholdItems << label;
         }
     }
-    plot->replot();
+    redraw();
+}
+
+// A chart out of sight is drawn when it is shown: drawing 16000 points takes the GUI thread
+// for tens of milliseconds, which a download or a read must not wait for.
+void ArchiveChart::redraw()
+{
+    if (isVisible())
+        plot->replot();
 }
 
 void ArchiveChart::showEvent(QShowEvent *event)
@@ -212,7 +220,7 @@ void ArchiveChart::overlayChanged(QListWidgetItem *item)
     if (item->checkState() != Qt::Checked) {
         if (QCPGraph *graph = overlays.take(listed))
             plot->removeGraph(graph);
-        plot->replot();
+        redraw();
         return;
     }
     if (overlays.size() >= MAX_OVERLAYS || !addOverlay(listed)) {
@@ -220,7 +228,7 @@ void ArchiveChart::overlayChanged(QListWidgetItem *item)
         item->setCheckState(Qt::Unchecked);
         return;
     }
-    plot->replot();
+    redraw();
 }
 
 bool ArchiveChart::addOverlay(int overlayChannel)
@@ -241,7 +249,7 @@ bool ArchiveChart::addOverlay(int overlayChannel)
 void ArchiveChart::showAll()
 {
     plot->rescaleAxes();
-    plot->replot();
+    redraw();
 }
 
 void ArchiveChart::followMouse(QMouseEvent *event)

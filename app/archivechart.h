@@ -56,6 +56,7 @@ private:
     bool addOverlay(int channel);
     QCPGraph *addGraph(int channel, const ChartData::Series &series);
     void showAll();
+    void redraw();
     void followMouse(QMouseEvent *event);
     QString eventTextNear(int pixelX) const;
 
