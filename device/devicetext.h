@@ -8,7 +8,7 @@
 // local wall-clock time in seconds as if it were UTC.
 namespace DeviceText {
 
-// The date and time as read on a wall clock, whatever the time spec of the value.
+// The date and time as read on a wall clock, whatever time zone the value carries.
 quint32 clockSeconds(const QDate &date, const QTime &time);
 // The wall-clock date and time of the controller's seconds, with whole seconds.
 QDateTime wallClock(quint32 seconds);
