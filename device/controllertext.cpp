@@ -4,17 +4,12 @@
 
 namespace ControllerText {
 
-// The controllers are set up from Russian Windows hosts, whose 8-bit code page is
-// Windows-1251; hosts with a multi-byte locale (UTF-8 on Linux) use that page too,
-// so settings files and controllers stay interchangeable between hosts.
+// The controller stores Windows-1251 whatever host set it up, so the page never follows the
+// host's locale: settings files and controllers stay interchangeable between hosts.
 QTextCodec *codec()
 {
-#ifdef Q_OS_WIN
-    QTextCodec *locale = QTextCodec::codecForLocale();
-    if (locale->mibEnum() != 106)
-        return locale;
-#endif
-    return QTextCodec::codecForName("Windows-1251");
+    static QTextCodec *const windows1251 = QTextCodec::codecForMib(2251);
+    return windows1251;
 }
 
 QString decode(const char *field)

@@ -1,5 +1,6 @@
 #include "device/channelrecord.h"
 #include "device/comboboxdelegate.h"
+#include "device/controllertext.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QComboBox>
@@ -7,6 +8,7 @@
 #include <QStandardItemModel>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <QTextCodec>
 #include <QtTest>
 #include <map>
 
@@ -58,6 +60,7 @@ class tst_CellEdit : public QObject
     Q_OBJECT
 
 private slots:
+    void controllerText_isWindows1251_whateverTheLocale();
     void stateOfChannel41_on64K_setsOneMaskBit();
     void thresholdType_keepsValueAndSetsBit15();
     void scaledValues_roundHalfUp_rangeMinimumTruncated_data();
@@ -72,6 +75,18 @@ private slots:
     void offlineEdit_changesOnlyTheRecord();
     void delegate_offersTheColumnsListAndStoresTheChoice();
 };
+
+// A locale with an 8-bit page of its own must not change what reaches the controller.
+void tst_CellEdit::controllerText_isWindows1251_whateverTheLocale()
+{
+    QTextCodec *const saved = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("KOI8-R"));
+    const QByteArray bytes = ControllerText::encode(QStringLiteral("Котёл"));
+    const QString back = ControllerText::decode(bytes.constData());
+    QTextCodec::setCodecForLocale(saved);
+    QCOMPARE(bytes, QByteArray("\xCA\xEE\xF2\xB8\xEB", 5) + QByteArray(11, '\0'));
+    QCOMPARE(back, QStringLiteral("Котёл"));
+}
 
 void tst_CellEdit::stateOfChannel41_on64K_setsOneMaskBit()
 {
