@@ -1,5 +1,6 @@
 #include "link/modbus_line.h"
 
+#include "link/reply_check.h"
 #include "link/serial_port.h"
 
 #include <QElapsedTimer>
@@ -40,6 +41,8 @@ bool modbus_line::sendPkt()
     if (!isOpen)
         return false;
     rx_buffer::clearForRequest(rxAccum, rxBuf);
+    // A late reply to an earlier request must not pass for the answer to this one.
+    port.clear(QSerialPort::Input);
     port.write(reinterpret_cast<const char *>(txBuf), txLen);
     return true;
 }
@@ -78,14 +81,12 @@ bool modbus_line::acceptReply(const QByteArray &bytes)
     return checkPkt();
 }
 
+// An exception reply fails too: none of the operations can use it.
 bool modbus_line::checkPkt()
 {
     const int n = rxLen;
-    bool ok = n >= 3 && n <= RX_SIZE;
-    if (ok) {
-        const uint16_t crc = crc16(rxBuf, n - 2);
-        ok = rxBuf[n - 2] == (crc & 0xFF) && rxBuf[n - 1] == (crc >> 8) && !(rxBuf[1] & 0x80);
-    }
+    const bool ok =
+        n <= RX_SIZE && reply_check::crcHolds(rxBuf, n) && reply_check::answers(txBuf, rxBuf, n);
     linkError = !ok;
     return ok;
 }

@@ -25,6 +25,7 @@ public:
     void closePort();
     bool sendPkt();
     bool waitPkt();
+    // Judges rxBuf as the reply to the request in txBuf; sets linkError.
     bool checkPkt();
     // Stores a reply as received into rxBuf and judges it; sets linkError.
     bool acceptReply(const QByteArray &bytes);

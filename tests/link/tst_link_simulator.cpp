@@ -137,6 +137,13 @@ private slots:
             << SimFault::OverlongReply << 1500 << false;
         QTest::newRow("line chattering for 3 s after the reply fails")
             << SimFault::EndlessLine << 3000 << false;
+        QTest::newRow("3 registers of 50 fail") << SimFault::ShortRead << 3 << false;
+        QTest::newRow("49 registers of 50 fail") << SimFault::ShortRead << 49 << false;
+        QTest::newRow("byte count beyond the data fails") << SimFault::WrongByteCount << 0 << false;
+        QTest::newRow("another slave's reply fails") << SimFault::WrongSlave << 0 << false;
+        QTest::newRow("function 4 for 3 fails") << SimFault::WrongFunction << 0 << false;
+        QTest::newRow("late reply within the first-byte time passes")
+            << SimFault::LateReply << 600 << true;
     }
     void faultyReply_isJudged()
     {
@@ -149,6 +156,31 @@ private slots:
         QCOMPARE(line->waitPkt(), valid);
         QCOMPARE(line->linkError, !valid);
         QVERIFY(line->rxLen <= modbus_line::RX_SIZE);
+        for (int i = 0; i < CHANNEL_BLOCK + 1; ++i) {
+            const int held =
+                valid && i < CHANNEL_BLOCK ? sim->holdingRegister(CHANNEL_BLOCK + i) : 0;
+            QCOMPARE(line->getReg(i), held);
+        }
+    }
+
+    // The write takes effect in each case; only its acknowledgement is wrong.
+    void faultyWriteEcho_isLinkError_data()
+    {
+        QTest::addColumn<SimFault>("fault");
+        QTest::newRow("another slave's echo") << SimFault::WrongSlave;
+        QTest::newRow("function 6 for 16") << SimFault::WrongFunction;
+        QTest::newRow("one register fewer echoed") << SimFault::ShortWriteEcho;
+    }
+    void faultyWriteEcho_isLinkError()
+    {
+        QFETCH(SimFault, fault);
+        startSimulator();
+        sim->setFault(fault);
+        const uint16_t words[3] = {swap16(1), swap16(2), swap16(3)};
+        QVERIFY(line->writeMultiple(2 * CHANNEL_BLOCK, 3, words));
+        QVERIFY(!line->waitPkt());
+        QVERIFY(line->linkError);
+        QCOMPARE(sim->holdingRegister(2 * CHANNEL_BLOCK + 2), quint16(3));
     }
 
     void exceptionReply_showsFunctionWithBit7()

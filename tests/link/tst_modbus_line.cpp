@@ -38,10 +38,10 @@ private:
         QVERIFY(line->openPort());
     }
     // One read request answered by the given pieces; returns waitPkt's verdict.
-    bool exchange(const Pieces &reply)
+    bool exchange(const Pieces &reply, unsigned registers = 2)
     {
         peer->play({{READ_REQUEST_SIZE, reply}});
-        line->readHolding(0, 2);
+        line->readHolding(0, registers);
         return line->waitPkt();
     }
 
@@ -103,12 +103,28 @@ private slots:
             << QByteArray::fromHex("01 03 04 12 34 AB CD 20 00");
         QTest::newRow("two bytes are too short to pass")
             << Pieces{{0, QByteArray::fromHex("01 03")}} << false << QByteArray::fromHex("01 03");
-        QTest::newRow("valid reply filling the buffer exactly passes")
-            << Pieces{{0, full}} << true << full;
+        QTest::newRow("frame filling the buffer with a valid CRC fails")
+            << Pieces{{0, full}} << false << full;
         QTest::newRow("reply one byte longer than the buffer fails, first 1034 kept")
             << Pieces{{0, full + QByteArray(1, '\x55')}} << false << full;
         QTest::newRow("reply of 1500 bytes fails, first 1034 kept")
             << Pieces{{0, full + QByteArray(466, '\x55')}} << false << full;
+
+        // Valid CRCs, wrong shapes for a read of two holding registers at slave 1.
+        const char *wrongShapes[][2] = {
+            {"one register of two, counted as one", "01 03 02 12 34"},
+            {"three registers of two, counted as three", "01 03 06 12 34 AB CD 00 01"},
+            {"byte count 6 over four bytes", "01 03 06 12 34 AB CD"},
+            {"byte count 2 over four bytes", "01 03 02 12 34 AB CD"},
+            {"slave 2 answering", "02 03 04 12 34 AB CD"},
+            {"function 4 answering function 3", "01 04 04 12 34 AB CD"},
+            {"write echo answering a read", "01 10 00 00 00 02"},
+            {"exception of another function", "01 84 02"},
+        };
+        for (const auto &shape : wrongShapes) {
+            const QByteArray frame = framed(shape[1]);
+            QTest::newRow(shape[0]) << Pieces{{0, frame}} << false << frame;
+        }
     }
     void waitPkt_judgesReply()
     {
@@ -121,6 +137,9 @@ private slots:
         QCOMPARE(line->linkError, !valid);
         QCOMPARE(keptReply(*line), kept);
         QVERIFY(zeroFrom(*line, line->rxLen));
+        // Nothing of a failed reply is read, nor anything past the two registers asked for.
+        for (int i = valid ? 2 : 0; i < 4; ++i)
+            QCOMPARE(line->getReg(i), 0);
     }
 
     void waitPkt_noReply_failsWithin1850msAndEmptyBuffer()
@@ -139,7 +158,7 @@ private slots:
     {
         openLine();
         std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0xEE);
-        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
+        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1));
         QCOMPARE(line->rxLen, 7);
         QVERIFY(zeroFrom(*line, 7));
         QCOMPARE(line->getReg(0), 0x2A);
@@ -172,10 +191,22 @@ private slots:
         QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
     }
 
+    // A late answer to one request must not pass for the answer to the next.
+    void sendPkt_discardsBytesLeftFromTheLastReply()
+    {
+        openLine();
+        const QByteArray good = QByteArray::fromHex("01 03 04 12 34 AB CD 00 20");
+        QVERIFY(exchange({{0, good}, {150, good}}));
+        QVERIFY(line->dropReadyReadConnection());
+        QTRY_COMPARE_WITH_TIMEOUT(line->port.bytesAvailable(), qint64(good.size()), 2000);
+        QVERIFY(exchange({{0, good}}));
+        QCOMPARE(keptReply(*line), good);
+    }
+
     void waitPkt_keepsReadyReadConnectedAfterwards()
     {
         openLine();
-        exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}});
+        exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1);
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }
@@ -217,7 +248,7 @@ private slots:
         QCOMPARE(peer->lineSpeed(), speed_t(B19200));
         QVERIFY(line->isOpen);
         QVERIFY(!line->linkError);
-        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
+        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1));
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }
