@@ -7,6 +7,7 @@ namespace {
 constexpr uint8_t READ_HOLDING = 3;
 constexpr uint8_t READ_INPUT = 4;
 constexpr uint8_t WRITE_MULTIPLE = 16;
+constexpr uint8_t EXCEPTION_BIT = 0x80;
 constexpr int WRITE_ECHO_SIZE = 8;
 constexpr int READ_OVERHEAD = 5;
 
@@ -41,7 +42,19 @@ bool reply_check::answers(const uint8_t *request, const uint8_t *reply, int leng
            reply[3] == request[3] && reply[4] == request[4] && reply[5] == request[5];
 }
 
+bool reply_check::refuses(const uint8_t *request, const uint8_t *reply, int length)
+{
+    return length == EXCEPTION_SIZE && reply[0] == request[0] &&
+           reply[1] == (request[1] | EXCEPTION_BIT);
+}
+
 int reply_check::answerLength(const uint8_t *request)
 {
     return isRead(request[1]) ? READ_OVERHEAD + 2 * quantity(request) : WRITE_ECHO_SIZE;
+}
+
+int reply_check::lengthCalledFor(const uint8_t *request, const uint8_t *reply, int received)
+{
+    const bool refusal = received >= 2 && reply[1] == (request[1] | EXCEPTION_BIT);
+    return refusal ? EXCEPTION_SIZE : answerLength(request);
 }

@@ -166,7 +166,8 @@ void tst_Cli::readSettings_equalsTheWindowsReadAndExport_data()
     QTest::newRow("64 channels, 5 to 12") << 64 << 5 << 12;
 }
 
-// Same bytes and as many exchanges as the window's connection, read and export.
+// Same bytes and as many exchanges as the window's connection, read and export; with replies
+// ended at their length too.
 void tst_Cli::readSettings_equalsTheWindowsReadAndExport()
 {
     QFETCH(int, channels);
@@ -200,6 +201,11 @@ void tst_Cli::readSettings_equalsTheWindowsReadAndExport()
     const QByteArray expected = readFile(windowFile);
     QCOMPARE(expected.size(), 65536);
     QVERIFY(readFile("cli.bin") == expected);
+    const Run fast = tq17ctl(QStringList{"read-settings", "fast.bin", "--channels", range,
+                                         "--fast"} +
+                             line(w.simulator, channels));
+    QCOMPARE(fast.code, 0);
+    QVERIFY(readFile("fast.bin") == expected);
 }
 
 // "Загрузить все" and "Запись в xlsx" of the window against download --all and export.
