@@ -1,7 +1,9 @@
 // A 64-channel range read and a 64-channel range write that changes every channel (read before,
 // write, read back), against the simulator paced at 115200 and 9600 baud, with each reply ended
 // by the silence after it and by its length ("Быстрый обмен"). Each time is printed beside its
-// wire floor: the bytes of every request and reply at 10 bits a byte.
+// wire floor: the bytes of every request and reply at 10 bits a byte. The simulator paces only
+// its replies, and a pseudo-terminal carries requests at once, so the floor of the replies alone
+// is printed too.
 #include "device/controllerlink.h"
 #include "link/modbus.h"
 #include "tools/tq17sim/simulator.h"
@@ -17,14 +19,15 @@ constexpr int CHANNELS = 64;
 constexpr int READ_REQUEST = 8;
 constexpr int WRITE_ECHO = 8;
 
-int readBytes(int registers)
+// Bytes of an exchange, or of its reply alone.
+int readBytes(int registers, bool request = true)
 {
-    return READ_REQUEST + 2 * registers + 5;
+    return (request ? READ_REQUEST : 0) + 2 * registers + 5;
 }
 
-int writeBytes(int registers)
+int writeBytes(int registers, bool request = true)
 {
-    return 7 + 2 * registers + 2 + WRITE_ECHO;
+    return (request ? 7 + 2 * registers + 2 : 0) + WRITE_ECHO;
 }
 
 double wireSeconds(int bytes, int baud)
@@ -33,16 +36,17 @@ double wireSeconds(int bytes, int baud)
 }
 
 // The window's read: live values, the device block, then every channel block.
-int rangeReadBytes()
+int rangeReadBytes(bool requests)
 {
-    return 4 * readBytes(CHANNELS) + readBytes(24) + CHANNELS * readBytes(CHANNEL_BLOCK_SIZE);
+    return 4 * readBytes(CHANNELS, requests) + readBytes(24, requests) +
+           CHANNELS * readBytes(CHANNEL_BLOCK_SIZE, requests);
 }
 
 // The comparison's read, then per channel the read-modify-write and the read back.
-int rangeWriteBytes()
+int rangeWriteBytes(bool requests)
 {
-    const int block = readBytes(CHANNEL_BLOCK_SIZE);
-    return CHANNELS * (block + block + writeBytes(CHANNEL_BLOCK_SIZE) + block);
+    const int block = readBytes(CHANNEL_BLOCK_SIZE, requests);
+    return CHANNELS * (3 * block + writeBytes(CHANNEL_BLOCK_SIZE, requests));
 }
 
 double rangeRead(ControllerLink &link, ChannelRecord *records)
@@ -100,12 +104,14 @@ bool measure(int baud, bool fast)
         return false;
     }
     const char *mode = fast ? "on " : "off";
-    const double readFloor = wireSeconds(rangeReadBytes(), baud);
-    const double writeFloor = wireSeconds(rangeWriteBytes(), baud);
-    std::printf("%6d baud, Быстрый обмен %s: read %7.3f s, floor %7.3f s (%.2fx); "
-                "write %7.3f s, floor %7.3f s (%.2fx)\n",
-                baud, mode, read, readFloor, read / readFloor, write, writeFloor,
-                write / writeFloor);
+    const double readFloor = wireSeconds(rangeReadBytes(true), baud);
+    const double readReplies = wireSeconds(rangeReadBytes(false), baud);
+    const double writeFloor = wireSeconds(rangeWriteBytes(true), baud);
+    const double writeReplies = wireSeconds(rangeWriteBytes(false), baud);
+    std::printf("%6d baud, Быстрый обмен %s: read %7.3f s, floor %7.3f s (%.2fx), replies %.3f s "
+                "(%.2fx); write %7.3f s, floor %7.3f s (%.2fx), replies %.3f s (%.2fx)\n",
+                baud, mode, read, readFloor, read / readFloor, readReplies, read / readReplies,
+                write, writeFloor, write / writeFloor, writeReplies, write / writeReplies);
     return true;
 }
 
