@@ -26,8 +26,10 @@ void MainWindow::on_Start_clicked()
     const QString portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
     const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
     const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
+    const bool fast = ui->cbFastLink->isChecked();
     bool opened = false;
     worker->runAndWait([&] {
+        mbLine.fastFrameEnd = fast;
         worker->clearStop();
         mbLine.portName = portName;
         mbLine.baudRate = baudRate;

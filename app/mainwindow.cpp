@@ -27,6 +27,8 @@ const QStringList BAUD_RATES = {"1200",  "2400",  "4800",  "9600",
 
 // A port name typed into "Порт" is kept beside "ini", whose layout has no room for it.
 const QString TYPED_PORT_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".port");
+// "Быстрый обмен" is kept beside "ini" too: the file is there when the box is checked.
+const QString FAST_LINK_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".fast");
 
 QString selectorText(const char *header)
 {
@@ -56,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     if (loadIni())
         restoreUiState();
     restoreTypedPort();
+    ui->cbFastLink->setChecked(QFile::exists(FAST_LINK_FILE));
     for (quint16 version : HW_VERSIONS)
         ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
@@ -142,6 +145,17 @@ void MainWindow::storeTypedPort()
     }
 }
 
+void MainWindow::storeFastLink()
+{
+    if (!ui->cbFastLink->isChecked()) {
+        QFile::remove(FAST_LINK_FILE);
+        return;
+    }
+    QSaveFile file(FAST_LINK_FILE);
+    if (file.open(QIODevice::WriteOnly))
+        file.commit();
+}
+
 void MainWindow::fillFixedLists()
 {
     ui->cTypeDev->addItems(DEVICE_TYPES);
@@ -189,6 +203,7 @@ void MainWindow::storeUiState()
         iniBlock.columnShown[i] = ui->lwSelect->item(i)->data(Qt::CheckStateRole).toInt();
     saveIni();
     storeTypedPort();
+    storeFastLink();
 }
 
 void MainWindow::on_Exit_clicked()

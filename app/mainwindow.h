@@ -71,6 +71,7 @@ private:
     void setupStatusBar();
     void restoreTypedPort();
     void storeTypedPort();
+    void storeFastLink();
 
     // Connection control
     void setConnectedState(bool connected);

@@ -15,7 +15,7 @@ bool ControllerLink::readFactoryNumber(quint32 &number)
 {
     mbLine.readInput(0, 101);
     mbLine.waitPkt();
-    if (mbLine.linkError || mbLine.replyFunction() != 4)
+    if (mbLine.linkError)
         return false;
     const qint32 *bases = REG_BASES[type];
     number = quint32(mbLine.getReg(bases[BASE_SERIAL_HIGH])) << 16 |

@@ -42,7 +42,7 @@ public:
     int channelCount() const { return CHANNEL_COUNTS[type]; }
     static bool linkError();
 
-    // Function-4 read of the identity block; true with the factory number when it answered as one.
+    // Function-4 read of the identity block; true with the factory number unless the reply failed.
     bool readFactoryNumber(quint32 &number);
     // Clock, hardware version and the channels' state and archive-mode bits.
     void readDeviceInfo(DeviceInfo &info, ChannelRecord *records);

@@ -8,7 +8,6 @@ constexpr uint8_t READ_HOLDING = 3;
 constexpr uint8_t READ_INPUT = 4;
 constexpr uint8_t WRITE_MULTIPLE = 16;
 constexpr int HEADER_SIZE = 6;
-constexpr int LAST_REGISTER = (modbus_line::RX_SIZE - 5) / 2;
 
 } // namespace
 
@@ -42,10 +41,16 @@ bool modbus::writeMultiple(int start, unsigned n, const uint16_t *words)
 
 int modbus::getReg(int i) const
 {
-    // Indexes past the buffer read as the zero fill behind a short reply would.
-    if (i < 0 || i > LAST_REGISTER)
+    if (i < 0 || i >= carriedRegisters())
         return 0;
     return (rxBuf[3 + 2 * i] << 8) | rxBuf[4 + 2 * i];
+}
+
+// A reply that failed its checks carries none.
+int modbus::carriedRegisters() const
+{
+    const bool read = rxBuf[1] == READ_HOLDING || rxBuf[1] == READ_INPUT;
+    return linkError || rxLen < 5 || !read ? 0 : rxBuf[2] / 2;
 }
 
 uint8_t modbus::replyFunction() const

@@ -16,12 +16,14 @@ public:
     bool readHolding(int start, unsigned n);
     bool readInput(int start, unsigned n);
     bool writeMultiple(int start, unsigned n, const uint16_t *words);
+    // Register i of the last reply; 0 past the registers it carried.
     int getReg(int i) const;
     uint8_t replyFunction() const;
 
     uint8_t mbAddr = 1;
 
 private:
+    int carriedRegisters() const;
     bool readRequest(uint8_t function, int start, unsigned n);
     void putHeader(uint8_t function, int start, unsigned n);
     bool finishFrame(int dataLength);

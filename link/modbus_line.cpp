@@ -1,8 +1,10 @@
 #include "link/modbus_line.h"
 
+#include "link/reply_check.h"
 #include "link/serial_port.h"
 
-#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -11,6 +13,8 @@ constexpr int SILENCE_MS = 50;
 // A full buffer takes this long at 1200 baud, the slowest rate offered; a line still
 // talking after that (or after more bytes than the buffer holds) is not answering us.
 constexpr int REPLY_TIME_CAP_MS = modbus_line::RX_SIZE * 10 * 1000 / 1200;
+// Between frames the line stays quiet for 3.5 characters of 10 bits, and never less than this.
+constexpr qint64 MIN_FRAME_GAP_NS = 1750000;
 
 } // namespace
 
@@ -40,6 +44,10 @@ bool modbus_line::sendPkt()
     if (!isOpen)
         return false;
     rx_buffer::clearForRequest(rxAccum, rxBuf);
+    if (fastFrameEnd)
+        awaitFrameGap();
+    // A late reply to an earlier request must not pass for the answer to this one.
+    port.clear(QSerialPort::Input);
     port.write(reinterpret_cast<const char *>(txBuf), txLen);
     return true;
 }
@@ -59,13 +67,59 @@ bool modbus_line::waitPkt()
 void modbus_line::collectReply()
 {
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
-    port.waitForReadyRead(firstByteTimeoutMs);
-    rxAccum = port.readAll();
+    if (fastFrameEnd) {
+        if (collectCalledFor())
+            return;
+    } else {
+        port.waitForReadyRead(firstByteTimeoutMs);
+        rxAccum = port.readAll();
+    }
+    collectUntilSilence();
+}
+
+// A pause shorter than the first-byte time-out does not end the reply here; its length does.
+// A reply that does not pass at that length is left to end at the silence after it.
+bool modbus_line::collectCalledFor()
+{
+    const auto *reply = reinterpret_cast<const uint8_t *>(rxAccum.constData());
+    int length = reply_check::lengthCalledFor(txBuf, reply, 0);
+    QElapsedTimer running;
+    running.start();
+    while (rxAccum.size() < length && running.elapsed() < REPLY_TIME_CAP_MS &&
+           port.waitForReadyRead(firstByteTimeoutMs)) {
+        rxAccum += port.readAll();
+        reply = reinterpret_cast<const uint8_t *>(rxAccum.constData());
+        length = reply_check::lengthCalledFor(txBuf, reply, rxAccum.size());
+    }
+    const bool whole =
+        rxAccum.size() >= length && reply_check::crcHolds(reply, length) &&
+        (reply_check::answers(txBuf, reply, length) || reply_check::refuses(txBuf, reply, length));
+    if (!whole)
+        return false;
+    // Whatever follows it is not part of it; the next request discards it.
+    rxAccum.truncate(length);
+    sinceReply.start();
+    return true;
+}
+
+void modbus_line::collectUntilSilence()
+{
     QElapsedTimer running;
     running.start();
     while (rxAccum.size() <= RX_SIZE && running.elapsed() < REPLY_TIME_CAP_MS &&
            port.waitForReadyRead(SILENCE_MS))
         rxAccum += port.readAll();
+    sinceReply.start();
+}
+
+void modbus_line::awaitFrameGap() const
+{
+    if (!sinceReply.isValid() || baudRate <= 0)
+        return;
+    const qint64 gapNs = std::max(MIN_FRAME_GAP_NS, 35 * 1000000000LL / baudRate);
+    const qint64 left = gapNs - sinceReply.nsecsElapsed();
+    if (left > 0)
+        QThread::usleep(static_cast<unsigned long>((left + 999) / 1000));
 }
 
 bool modbus_line::acceptReply(const QByteArray &bytes)
@@ -78,14 +132,12 @@ bool modbus_line::acceptReply(const QByteArray &bytes)
     return checkPkt();
 }
 
+// An exception reply fails too: none of the operations can use it.
 bool modbus_line::checkPkt()
 {
     const int n = rxLen;
-    bool ok = n >= 3 && n <= RX_SIZE;
-    if (ok) {
-        const uint16_t crc = crc16(rxBuf, n - 2);
-        ok = rxBuf[n - 2] == (crc & 0xFF) && rxBuf[n - 1] == (crc >> 8) && !(rxBuf[1] & 0x80);
-    }
+    const bool ok =
+        n <= RX_SIZE && reply_check::crcHolds(rxBuf, n) && reply_check::answers(txBuf, rxBuf, n);
     linkError = !ok;
     return ok;
 }

@@ -3,6 +3,7 @@
 #include "link/rx_buffer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -25,6 +26,7 @@ public:
     void closePort();
     bool sendPkt();
     bool waitPkt();
+    // Judges rxBuf as the reply to the request in txBuf; sets linkError.
     bool checkPkt();
     // Stores a reply as received into rxBuf and judges it; sets linkError.
     bool acceptReply(const QByteArray &bytes);
@@ -62,6 +64,9 @@ public:
     int32_t baudRate = 0;
     // How long a reply may take to begin; a search of the line shortens it.
     int firstByteTimeoutMs = FIRST_BYTE_TIMEOUT_MS;
+    // A reply ends once the bytes its request calls for have come and passed the checks, not at
+    // the silence after it; the next request then waits the inter-frame gap only.
+    bool fastFrameEnd = false;
 
 protected:
     uint8_t txLen = 0;
@@ -71,4 +76,9 @@ private:
     void connectPort();
     void disconnectPort();
     void collectReply();
+    bool collectCalledFor();
+    void collectUntilSilence();
+    void awaitFrameGap() const;
+
+    QElapsedTimer sinceReply;
 };

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "tests/support/testhome.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QComboBox>
@@ -72,6 +73,8 @@ private slots:
     void firstStart_showsDefaultsAndWritesIni();
     void savedIni_restoresWidgetState();
     void savedIni_keepsReservedIntsAndTextLines();
+    void fastLink_isRememberedBesideIni_data();
+    void fastLink_isRememberedBesideIni();
     void outOfRangeIndexes_leaveNoSelection();
     void malformedIni_neverCrashes_data();
     void malformedIni_neverCrashes();
@@ -144,6 +147,32 @@ void tst_Startup::savedIni_restoresWidgetState()
     QCOMPARE(widget<QSpinBox>(window, "sbEndChan")->value(), 17);
     QCOMPARE(widget<QDateEdit>(window, "dateEdit")->date(), QDate(2024, 5, 17));
     QCOMPARE(widget<QTimeEdit>(window, "timeEdit")->time(), QTime(13, 45, 9));
+}
+
+void tst_Startup::fastLink_isRememberedBesideIni_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("checked") << true;
+    QTest::newRow("unchecked") << false;
+}
+
+// "ini" keeps its layout: the box changes nothing in it.
+void tst_Startup::fastLink_isRememberedBesideIni()
+{
+    QFETCH(bool, checked);
+    {
+        MainWindow window;
+        QVERIFY(!widget<QCheckBox>(window, "cbFastLink")->isChecked());
+    }
+    const QByteArray ini = readIni();
+    for (int restart = 0; restart < 2; ++restart) {
+        MainWindow window;
+        QCOMPARE(widget<QCheckBox>(window, "cbFastLink")->isChecked(), checked && restart > 0);
+        widget<QCheckBox>(window, "cbFastLink")->setChecked(checked);
+    }
+    QCOMPARE(readIni(), ini);
+    MainWindow window;
+    QCOMPARE(widget<QCheckBox>(window, "cbFastLink")->isChecked(), checked);
 }
 
 void tst_Startup::savedIni_keepsReservedIntsAndTextLines()

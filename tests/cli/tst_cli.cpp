@@ -25,6 +25,9 @@ private slots:
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void infoClockAndScan_printTheController();
+    void writeSettings_wrongShapeReply_writesNothing_data();
+    void writeSettings_wrongShapeReply_writesNothing();
+    void scan_lateAnswer_isNoControllerAtTheNextAddress();
 };
 
 namespace {
@@ -136,6 +139,22 @@ QString workbookDifferences(const QString &first, const QString &second)
     return QString::fromUtf8(checker.readAllStandardOutput() + checker.readAllStandardError());
 }
 
+// Reads the controller into s.bin, then changes two fields of channel 3 in the file.
+bool writeChangedSettings(const Simulator &simulator, ChannelRecord &before, ChannelRecord &after)
+{
+    if (tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code != 0)
+        return false;
+    QByteArray file = readFile("s.bin");
+    std::memcpy(&before, file.constData() + 2 * sizeof(ChannelRecord), sizeof before);
+    after = before;
+    after.thr1 = (before.thr1 + 5) & THRESHOLD_VALUE_MASK;
+    after.delay = before.delay + 1;
+    file.replace(2 * int(sizeof after), int(sizeof after),
+                 QByteArray(reinterpret_cast<const char *>(&after), sizeof after));
+    QFile changed("s.bin");
+    return changed.open(QIODevice::WriteOnly) && changed.write(file) == file.size();
+}
+
 } // namespace
 
 void tst_Cli::readSettings_equalsTheWindowsReadAndExport_data()
@@ -147,7 +166,8 @@ void tst_Cli::readSettings_equalsTheWindowsReadAndExport_data()
     QTest::newRow("64 channels, 5 to 12") << 64 << 5 << 12;
 }
 
-// Same bytes and as many exchanges as the window's connection, read and export.
+// Same bytes and as many exchanges as the window's connection, read and export; with replies
+// ended at their length too.
 void tst_Cli::readSettings_equalsTheWindowsReadAndExport()
 {
     QFETCH(int, channels);
@@ -181,6 +201,11 @@ void tst_Cli::readSettings_equalsTheWindowsReadAndExport()
     const QByteArray expected = readFile(windowFile);
     QCOMPARE(expected.size(), 65536);
     QVERIFY(readFile("cli.bin") == expected);
+    const Run fast = tq17ctl(QStringList{"read-settings", "fast.bin", "--channels", range,
+                                         "--fast"} +
+                             line(w.simulator, channels));
+    QCOMPARE(fast.code, 0);
+    QVERIFY(readFile("fast.bin") == expected);
 }
 
 // "Загрузить все" and "Запись в xlsx" of the window against download --all and export.
@@ -243,18 +268,8 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
     QDir::setCurrent(dir.path());
     Simulator simulator(device(32));
     QVERIFY(simulator.start());
-    QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
-    QByteArray file = readFile("s.bin");
     ChannelRecord before, after;
-    std::memcpy(&before, file.constData() + 2 * sizeof(ChannelRecord), sizeof before);
-    after = before;
-    after.thr1 = (before.thr1 + 5) & THRESHOLD_VALUE_MASK;
-    after.delay = before.delay + 1;
-    file.replace(2 * int(sizeof after), int(sizeof after),
-                 QByteArray(reinterpret_cast<const char *>(&after), sizeof after));
-    QFile changed("s.bin");
-    QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(file) == file.size());
-    changed.close();
+    QVERIFY(writeChangedSettings(simulator, before, after));
     QStringList lines, refusedLines;
     for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, before, after))
         lines << ChannelDiff::describe(change);
@@ -364,6 +379,57 @@ void tst_Cli::infoClockAndScan_printTheController()
     const Run scan = tq17ctl({"scan", "--port", simulator.portPath(), "--from", "15", "--to", "19"});
     QCOMPARE(scan.code, 0);
     QCOMPARE(scan.out, "17 123456\n");
+}
+
+void tst_Cli::writeSettings_wrongShapeReply_writesNothing_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("passing");
+    // Identification, device block and the comparison's read of channel 3 come first.
+    QTest::newRow("short read before the write") << int(Simulator::Fault::ShortRead) << 3;
+    QTest::newRow("wrong byte count before the write")
+        << int(Simulator::Fault::WrongByteCount) << 3;
+    QTest::newRow("another slave in the comparison") << int(Simulator::Fault::WrongSlave) << 2;
+    QTest::newRow("wrong function in the identification")
+        << int(Simulator::Fault::WrongFunction) << 0;
+}
+
+void tst_Cli::writeSettings_wrongShapeReply_writesNothing()
+{
+    QFETCH(int, fault);
+    QFETCH(int, passing);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    ChannelRecord before, after;
+    QVERIFY(writeChangedSettings(simulator, before, after));
+    QVector<quint16> held;
+    for (int a = 0; a < 4 * CHANNEL_BLOCK_SIZE; ++a)
+        held << simulator.holdingRegister(a);
+    simulator.clearLogs();
+    simulator.setFault(Simulator::Fault(fault), passing, 0, 0);
+    const Run run =
+        tq17ctl(QStringList{"write-settings", "s.bin", "--channels", "3"} + line(simulator));
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err, "Ошибка связи\n");
+    QVERIFY(simulator.writeLog().isEmpty());
+    for (int a = 3; a < 4 * CHANNEL_BLOCK_SIZE; ++a)
+        QCOMPARE(simulator.holdingRegister(a), held.at(a));
+}
+
+// A controller answering after the scan stopped waiting for it answers during the next address.
+void tst_Cli::scan_lateAnswer_isNoControllerAtTheNextAddress()
+{
+    TestHome home;
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    simulator.setFault(Simulator::Fault::LateReply, 0, 400);
+    const Run scan = tq17ctl(
+        {"scan", "--port", simulator.portPath(), "--from", "17", "--to", "18", "--timeout", "250"});
+    QCOMPARE(scan.out, QString());
+    QCOMPARE(scan.code, 1);
 }
 
 QTEST_MAIN(tst_Cli)

@@ -125,30 +125,71 @@ private slots:
 
     void faultyReply_isJudged_data()
     {
+        QTest::addColumn<bool>("fast");
         QTest::addColumn<SimFault>("fault");
         QTest::addColumn<int>("parameter");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("no reply fails") << SimFault::NoReply << 0 << false;
-        QTest::newRow("bad CRC fails") << SimFault::BadCrc << 0 << false;
-        QTest::newRow("exception reply fails") << SimFault::ExceptionReply << 2 << false;
-        QTest::newRow("pieces 20 ms apart pass") << SimFault::PiecesShortGaps << 20 << true;
-        QTest::newRow("pieces 80 ms apart fail") << SimFault::PiecesLongGaps << 80 << false;
-        QTest::newRow("1500-byte reply with valid CRC fails")
-            << SimFault::OverlongReply << 1500 << false;
+        for (const bool fast : {false, true}) {
+            const char *mode = fast ? "fast end: " : "";
+            auto row = [mode, fast](const char *name) -> QTestData & {
+                return QTest::addRow("%s%s", mode, name) << fast;
+            };
+            row("no reply fails") << SimFault::NoReply << 0 << false;
+            row("bad CRC fails") << SimFault::BadCrc << 0 << false;
+            row("exception reply fails") << SimFault::ExceptionReply << 2 << false;
+            row("pieces 20 ms apart pass") << SimFault::PiecesShortGaps << 20 << true;
+            // Only silence ends a reply early.
+            row("pieces 80 ms apart") << SimFault::PiecesLongGaps << 80 << fast;
+            row("1500-byte reply with valid CRC fails") << SimFault::OverlongReply << 1500 << false;
+            row("3 registers of 50 fail") << SimFault::ShortRead << 3 << false;
+            row("49 registers of 50 fail") << SimFault::ShortRead << 49 << false;
+            row("byte count beyond the data fails") << SimFault::WrongByteCount << 0 << false;
+            row("another slave's reply fails") << SimFault::WrongSlave << 0 << false;
+            row("function 4 for 3 fails") << SimFault::WrongFunction << 0 << false;
+            row("late reply within the first-byte time passes")
+                << SimFault::LateReply << 600 << true;
+        }
         QTest::newRow("line chattering for 3 s after the reply fails")
-            << SimFault::EndlessLine << 3000 << false;
+            << false << SimFault::EndlessLine << 3000 << false;
     }
     void faultyReply_isJudged()
     {
+        QFETCH(bool, fast);
         QFETCH(SimFault, fault);
         QFETCH(int, parameter);
         QFETCH(bool, valid);
         startSimulator();
+        line->fastFrameEnd = fast;
         sim->setFault(fault, 0, parameter);
         QVERIFY(line->readHolding(CHANNEL_BLOCK, CHANNEL_BLOCK));
         QCOMPARE(line->waitPkt(), valid);
         QCOMPARE(line->linkError, !valid);
         QVERIFY(line->rxLen <= modbus_line::RX_SIZE);
+        for (int i = 0; i < CHANNEL_BLOCK + 1; ++i) {
+            const int held =
+                valid && i < CHANNEL_BLOCK ? sim->holdingRegister(CHANNEL_BLOCK + i) : 0;
+            QCOMPARE(line->getReg(i), held);
+        }
+    }
+
+    // The write takes effect in each case; only its acknowledgement is wrong.
+    void faultyWriteEcho_isLinkError_data()
+    {
+        QTest::addColumn<SimFault>("fault");
+        QTest::newRow("another slave's echo") << SimFault::WrongSlave;
+        QTest::newRow("function 6 for 16") << SimFault::WrongFunction;
+        QTest::newRow("one register fewer echoed") << SimFault::ShortWriteEcho;
+    }
+    void faultyWriteEcho_isLinkError()
+    {
+        QFETCH(SimFault, fault);
+        startSimulator();
+        sim->setFault(fault);
+        const uint16_t words[3] = {swap16(1), swap16(2), swap16(3)};
+        QVERIFY(line->writeMultiple(2 * CHANNEL_BLOCK, 3, words));
+        QVERIFY(!line->waitPkt());
+        QVERIFY(line->linkError);
+        QCOMPARE(sim->holdingRegister(2 * CHANNEL_BLOCK + 2), quint16(3));
     }
 
     void exceptionReply_showsFunctionWithBit7()

@@ -1,4 +1,5 @@
 #include "modbusprobe.h"
+#include "replybytes.h"
 #include "tests/support/ptypeer.h"
 
 #include <QtTest>
@@ -185,7 +186,7 @@ private slots:
         QVERIFY(!line->linkError);
         QCOMPARE(line->getReg(0), 0x1234);
         QCOMPARE(line->getReg(1), 0xABCD);
-        QCOMPARE(line->getReg(2), 0x0020);
+        QCOMPARE(line->getReg(2), 0);
         QCOMPARE(line->getReg(3), 0);
         QCOMPARE(int(line->replyFunction()), 3);
     }
@@ -199,27 +200,53 @@ private slots:
         QCOMPARE(int(line->replyFunction()), 0x83);
     }
 
-    void getReg_indexOutsideBuffer_readsZero_data()
+    // Only the registers the last good reply carried are read; everything else reads 0.
+    void getReg_outsideTheCarriedRegisters_readsZero_data()
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("value");
-        QTest::newRow("first register") << 0 << 0x0304;
-        QTest::newRow("last register inside the buffer") << 514 << 0x0708;
+        QTest::newRow("first register") << 0 << 0x1234;
+        QTest::newRow("last register") << 1 << 0xABCD;
+        QTest::newRow("where the CRC lies") << 2 << 0;
+        QTest::newRow("last register the buffer could hold") << 514 << 0;
         QTest::newRow("one past the buffer") << 515 << 0;
         QTest::newRow("negative index") << -1 << 0;
         QTest::newRow("index whose byte offset overflows int") << INT_MAX << 0;
         QTest::newRow("most negative index") << INT_MIN << 0;
     }
-    void getReg_indexOutsideBuffer_readsZero()
+    void getReg_outsideTheCarriedRegisters_readsZero()
     {
         QFETCH(int, index);
         QFETCH(int, value);
-        std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0x99);
-        line->rxBuf[3] = 0x03;
-        line->rxBuf[4] = 0x04;
-        line->rxBuf[1031] = 0x07;
-        line->rxBuf[1032] = 0x08;
+        peer->play({{8, {{0, QByteArray::fromHex("01 03 04 12 34 AB CD 00 20")}}}});
+        QVERIFY(line->readHolding(0, 2));
+        QVERIFY(line->waitPkt());
+        std::fill(std::begin(line->rxBuf) + 9, std::end(line->rxBuf), 0x99);
         QCOMPARE(line->getReg(index), value);
+    }
+
+    void writeEcho_isJudged_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("start and quantity echoed passes") << framed("01 10 00 20 00 02") << true;
+        QTest::newRow("another start fails") << framed("01 10 00 21 00 02") << false;
+        QTest::newRow("another quantity fails") << framed("01 10 00 20 00 01") << false;
+        QTest::newRow("echo cut short fails") << framed("01 10 00 20") << false;
+        QTest::newRow("echo one byte long fails") << framed("01 10 00 20 00 02 00") << false;
+        QTest::newRow("slave 2 echoing fails") << framed("02 10 00 20 00 02") << false;
+        QTest::newRow("read reply fails") << framed("01 03 04 12 34 56 78") << false;
+    }
+    void writeEcho_isJudged()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, valid);
+        peer->play({{13, {{0, reply}}}});
+        const uint16_t words[2] = {swap16(0x1234), swap16(0x5678)};
+        QVERIFY(line->writeMultiple(32, 2, words));
+        QCOMPARE(line->waitPkt(), valid);
+        QCOMPARE(line->linkError, !valid);
+        QCOMPARE(line->getReg(0), 0);
     }
 
     void closedLine_requestReturnsFalse()

@@ -38,10 +38,10 @@ private:
         QVERIFY(line->openPort());
     }
     // One read request answered by the given pieces; returns waitPkt's verdict.
-    bool exchange(const Pieces &reply)
+    bool exchange(const Pieces &reply, unsigned registers = 2)
     {
         peer->play({{READ_REQUEST_SIZE, reply}});
-        line->readHolding(0, 2);
+        line->readHolding(0, registers);
         return line->waitPkt();
     }
 
@@ -82,45 +82,83 @@ private slots:
 
     void waitPkt_judgesReply_data()
     {
+        QTest::addColumn<bool>("fast");
         QTest::addColumn<Pieces>("reply");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArray>("kept");
         const QByteArray good = QByteArray::fromHex("01 03 04 12 34 AB CD 00 20");
         const QByteArray full = fullBufferFrame();
+        const QByteArray junk = QByteArray::fromHex("55 55 55");
 
-        QTest::newRow("whole reply at once passes") << Pieces{{0, good}} << true << good;
-        QTest::newRow("pieces 20 ms apart are assembled and pass")
-            << Pieces{{0, good.left(2)}, {20, good.mid(2, 4)}, {20, good.mid(6)}} << true << good;
-        QTest::newRow("pause of 150 ms ends the reply, first part fails")
-            << Pieces{{0, good.left(5)}, {150, good.mid(5)}} << false << good.left(5);
-        QTest::newRow("reply starting 900 ms late still passes")
-            << Pieces{{900, good}} << true << good;
-        QTest::newRow("exception reply with correct CRC fails")
-            << Pieces{{0, QByteArray::fromHex("01 83 02 C0 F1")}} << false
-            << QByteArray::fromHex("01 83 02 C0 F1");
-        QTest::newRow("swapped CRC bytes fail")
-            << Pieces{{0, QByteArray::fromHex("01 03 04 12 34 AB CD 20 00")}} << false
-            << QByteArray::fromHex("01 03 04 12 34 AB CD 20 00");
-        QTest::newRow("two bytes are too short to pass")
-            << Pieces{{0, QByteArray::fromHex("01 03")}} << false << QByteArray::fromHex("01 03");
-        QTest::newRow("valid reply filling the buffer exactly passes")
-            << Pieces{{0, full}} << true << full;
-        QTest::newRow("reply one byte longer than the buffer fails, first 1034 kept")
-            << Pieces{{0, full + QByteArray(1, '\x55')}} << false << full;
-        QTest::newRow("reply of 1500 bytes fails, first 1034 kept")
-            << Pieces{{0, full + QByteArray(466, '\x55')}} << false << full;
+        // Every reply is judged alike whether its end is found by its length or by silence;
+        // only a pause within a reply, or bytes soon after it, tell the two apart.
+        for (const bool fast : {false, true}) {
+            const char *mode = fast ? "fast end: " : "";
+            auto row = [mode, fast](const char *name) -> QTestData & {
+                return QTest::addRow("%s%s", mode, name) << fast;
+            };
+            row("whole reply at once passes") << Pieces{{0, good}} << true << good;
+            row("pieces 20 ms apart are assembled and pass")
+                << Pieces{{0, good.left(2)}, {20, good.mid(2, 4)}, {20, good.mid(6)}} << true
+                << good;
+            row("pause of 150 ms within the reply")
+                << Pieces{{0, good.left(5)}, {150, good.mid(5)}} << fast
+                << (fast ? good : good.left(5));
+            row("bytes right after the reply")
+                << Pieces{{0, good + junk}} << fast << (fast ? good : good + junk);
+            row("reply starting 900 ms late still passes") << Pieces{{900, good}} << true << good;
+            row("exception reply with correct CRC fails")
+                << Pieces{{0, QByteArray::fromHex("01 83 02 C0 F1")}} << false
+                << QByteArray::fromHex("01 83 02 C0 F1");
+            row("swapped CRC bytes fail")
+                << Pieces{{0, QByteArray::fromHex("01 03 04 12 34 AB CD 20 00")}} << false
+                << QByteArray::fromHex("01 03 04 12 34 AB CD 20 00");
+            row("two bytes are too short to pass")
+                << Pieces{{0, QByteArray::fromHex("01 03")}} << false << QByteArray::fromHex("01 03");
+            row("frame filling the buffer with a valid CRC fails")
+                << Pieces{{0, full}} << false << full;
+            row("reply one byte longer than the buffer fails, first 1034 kept")
+                << Pieces{{0, full + QByteArray(1, '\x55')}} << false << full;
+            row("reply of 1500 bytes fails, first 1034 kept")
+                << Pieces{{0, full + QByteArray(466, '\x55')}} << false << full;
+
+            // Valid CRCs, wrong shapes for a read of two holding registers at slave 1.
+            const char *wrongShapes[][2] = {
+                {"one register of two, counted as one", "01 03 02 12 34"},
+                {"three registers of two, counted as three", "01 03 06 12 34 AB CD 00 01"},
+                {"byte count 6 over four bytes", "01 03 06 12 34 AB CD"},
+                {"byte count 2 over four bytes", "01 03 02 12 34 AB CD"},
+                {"slave 2 answering", "02 03 04 12 34 AB CD"},
+                {"function 4 answering function 3", "01 04 04 12 34 AB CD"},
+                {"write echo answering a read", "01 10 00 00 00 02"},
+                {"exception of another function", "01 84 02"},
+            };
+            for (const auto &shape : wrongShapes) {
+                const QByteArray frame = framed(shape[1]);
+                row(shape[0]) << Pieces{{0, frame}} << false << frame;
+            }
+        }
     }
+    // The next exchange is not disturbed by whatever the last one left on the line.
     void waitPkt_judgesReply()
     {
+        QFETCH(bool, fast);
         QFETCH(Pieces, reply);
         QFETCH(bool, valid);
         QFETCH(QByteArray, kept);
         openLine();
+        line->fastFrameEnd = fast;
 
         QCOMPARE(exchange(reply), valid);
         QCOMPARE(line->linkError, !valid);
         QCOMPARE(keptReply(*line), kept);
         QVERIFY(zeroFrom(*line, line->rxLen));
+        // Nothing of a failed reply is read, nor anything past the two registers asked for.
+        for (int i = valid ? 2 : 0; i < 4; ++i)
+            QCOMPARE(line->getReg(i), 0);
+        const QByteArray next = QByteArray::fromHex("01 03 02 00 2A 39 9B");
+        QVERIFY(exchange({{0, next}}, 1));
+        QCOMPARE(keptReply(*line), next);
     }
 
     void waitPkt_noReply_failsWithin1850msAndEmptyBuffer()
@@ -139,7 +177,7 @@ private slots:
     {
         openLine();
         std::fill(std::begin(line->rxBuf), std::end(line->rxBuf), 0xEE);
-        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
+        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1));
         QCOMPARE(line->rxLen, 7);
         QVERIFY(zeroFrom(*line, 7));
         QCOMPARE(line->getReg(0), 0x2A);
@@ -172,10 +210,30 @@ private slots:
         QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
     }
 
+    // A late answer to one request must not pass for the answer to the next.
+    void sendPkt_discardsBytesLeftFromTheLastReply_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("end at silence") << false;
+        QTest::newRow("end at length") << true;
+    }
+    void sendPkt_discardsBytesLeftFromTheLastReply()
+    {
+        QFETCH(bool, fast);
+        openLine();
+        line->fastFrameEnd = fast;
+        const QByteArray good = QByteArray::fromHex("01 03 04 12 34 AB CD 00 20");
+        QVERIFY(exchange({{0, good}, {150, good}}));
+        QVERIFY(line->dropReadyReadConnection());
+        QTRY_COMPARE_WITH_TIMEOUT(line->port.bytesAvailable(), qint64(good.size()), 2000);
+        QVERIFY(exchange({{0, good}}));
+        QCOMPARE(keptReply(*line), good);
+    }
+
     void waitPkt_keepsReadyReadConnectedAfterwards()
     {
         openLine();
-        exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}});
+        exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1);
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }
@@ -217,7 +275,7 @@ private slots:
         QCOMPARE(peer->lineSpeed(), speed_t(B19200));
         QVERIFY(line->isOpen);
         QVERIFY(!line->linkError);
-        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}));
+        QVERIFY(exchange({{0, QByteArray::fromHex("01 03 02 00 2A 39 9B")}}, 1));
         QVERIFY(line->dropReadyReadConnection());
         QVERIFY(!line->dropReadyReadConnection());
     }

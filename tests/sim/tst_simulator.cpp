@@ -264,6 +264,10 @@ void TestSimulator::replyFaults_data()
     QTest::newRow("exception") << Fault::ExceptionReply << 5 << true << 0x83;
     QTest::newRow("overlong") << Fault::OverlongReply << 1500 << true << 3;
     QTest::newRow("no reply") << Fault::NoReply << 0 << false << 0;
+    QTest::newRow("short read") << Fault::ShortRead << 7 << true << 3;
+    QTest::newRow("wrong byte count") << Fault::WrongByteCount << 9 << true << 3;
+    QTest::newRow("wrong slave") << Fault::WrongSlave << 9 << true << 3;
+    QTest::newRow("wrong function") << Fault::WrongFunction << 9 << true << 4;
 }
 
 void TestSimulator::replyFaults()

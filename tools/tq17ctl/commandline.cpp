@@ -22,6 +22,9 @@ CommandLine::CommandLine(const QString &command, const QString &description, Lin
     options.addOption({QStringLiteral("address"),
                        QStringLiteral("Адрес Modbus, 1..247 (по умолчанию 1)."), QStringLiteral("N"),
                        QStringLiteral("1")});
+    options.addOption({QStringLiteral("fast"),
+                       QStringLiteral("Быстрый обмен: ответ кончается по длине, без паузы после "
+                                      "него.")});
 }
 
 bool CommandLine::invalid(const QString &message) const
@@ -61,6 +64,7 @@ bool CommandLine::readLink()
     if (!ok || address < 1 || address > 247)
         return invalid(QStringLiteral("неверный адрес"));
     settings.address = quint8(address);
+    settings.fast = options.isSet(QStringLiteral("fast"));
     return true;
 }
 

@@ -11,6 +11,7 @@ struct LinkSettings {
     qint32 baud = 115200;
     quint8 address = 1;
     int devType = 0; // 0: 32 channels, 1: 64
+    bool fast = false; // a reply ends at its length, not at the silence after it
 };
 
 // The arguments of one command: its own options and positional arguments, and, for commands that

@@ -18,6 +18,7 @@ bool ControllerSession::open()
     mbLine.portName = line.port;
     mbLine.baudRate = line.baud;
     mbLine.mbAddr = line.address;
+    mbLine.fastFrameEnd = line.fast;
     if (mbLine.openPort())
         return true;
     reportPortFailure();

@@ -71,7 +71,7 @@ bool CommandLine::parse(const QStringList &arguments, Settings *settings, QStrin
          "Answer writes to these holding registers as taken but keep their values "
          "(comma-separated addresses).",
          "list"},
-        {"fault", "Inject a fault: " + faultNames().join(", ") + ".", "name"},
+        {"fault", "Inject one of these faults:\n" + faultDescriptions().join("\n"), "name"},
         {"fault-after", "Let this many requests (uploads, for xm-* faults) pass first.", "n"},
         {"fault-count", "Hit this many requests or uploads, 0 = all (default 1).", "n"},
         {"fault-param",

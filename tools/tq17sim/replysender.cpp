@@ -2,6 +2,7 @@
 
 #include "tools/tq17sim/crc16.h"
 #include "tools/tq17sim/line.h"
+#include "tools/tq17sim/replyshape.h"
 
 #include <chrono>
 
@@ -31,7 +32,11 @@ void ReplySender::send(const QByteArray &reply, const FaultPlan::Shot &fault,
     case SimFault::PiecesLongGaps: sendInPieces(reply, fault.parameter); return;
     case SimFault::OverlongReply: line_.write(overlong(reply, fault.parameter), baud_); return;
     case SimFault::EndlessLine: sendEndless(reply, fault.parameter, keepGoing); return;
-    default: line_.write(reply, baud_); return;
+    case SimFault::LateReply:
+        if (line_.pause(fault.parameter))
+            line_.write(reply, baud_);
+        return;
+    default: line_.write(ReplyShape::spoil(reply, fault.fault, fault.parameter), baud_); return;
     }
 }
 

@@ -1,0 +1,131 @@
+// A 64-channel range read and a 64-channel range write that changes every channel (read before,
+// write, read back), against the simulator paced at 115200 and 9600 baud, with each reply ended
+// by the silence after it and by its length ("Быстрый обмен"). Each time is printed beside its
+// wire floor: the bytes of every request and reply at 10 bits a byte. The simulator paces only
+// its replies, and a pseudo-terminal carries requests at once, so the floor of the replies alone
+// is printed too.
+#include "device/controllerlink.h"
+#include "link/modbus.h"
+#include "tools/tq17sim/simulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int CHANNELS = 64;
+constexpr int READ_REQUEST = 8;
+constexpr int WRITE_ECHO = 8;
+
+// Bytes of an exchange, or of its reply alone.
+int readBytes(int registers, bool request = true)
+{
+    return (request ? READ_REQUEST : 0) + 2 * registers + 5;
+}
+
+int writeBytes(int registers, bool request = true)
+{
+    return (request ? 7 + 2 * registers + 2 : 0) + WRITE_ECHO;
+}
+
+double wireSeconds(int bytes, int baud)
+{
+    return bytes * 10.0 / baud;
+}
+
+// The window's read: live values, the device block, then every channel block.
+int rangeReadBytes(bool requests)
+{
+    return 4 * readBytes(CHANNELS, requests) + readBytes(24, requests) +
+           CHANNELS * readBytes(CHANNEL_BLOCK_SIZE, requests);
+}
+
+// The comparison's read, then per channel the read-modify-write and the read back.
+int rangeWriteBytes(bool requests)
+{
+    const int block = readBytes(CHANNEL_BLOCK_SIZE, requests);
+    return CHANNELS * (3 * block + writeBytes(CHANNEL_BLOCK_SIZE, requests));
+}
+
+double rangeRead(ControllerLink &link, ChannelRecord *records)
+{
+    QElapsedTimer timer;
+    timer.start();
+    link.readLiveValues(records);
+    DeviceInfo info;
+    link.readDeviceInfo(info, records);
+    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c)
+        link.readChannel(c, records[c]);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double rangeWrite(ControllerLink &link, ChannelRecord *records)
+{
+    std::vector<ChannelRecord> before(records, records + CHANNELS);
+    QElapsedTimer timer;
+    timer.start();
+    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c)
+        link.readChannel(c, before[size_t(c)]);
+    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c) {
+        records[c].delay = before[size_t(c)].delay ^ 1;
+        link.writeChannel(c, records[c]);
+        ChannelRecord held = records[c];
+        if (!ControllerLink::linkError())
+            link.readChannel(c, held);
+    }
+    return timer.nsecsElapsed() / 1e9;
+}
+
+bool measure(int baud, bool fast)
+{
+    Simulator::Options options;
+    options.deviceType = CHANNELS;
+    options.paceBaud = baud;
+    Simulator sim(options);
+    if (!sim.start()) {
+        std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorString()));
+        return false;
+    }
+    mbLine.portName = sim.portPath();
+    mbLine.baudRate = baud;
+    mbLine.fastFrameEnd = fast;
+    if (!mbLine.openPort())
+        return false;
+    std::vector<ChannelRecord> records(MAX_CHANNELS);
+    ControllerLink link(1);
+    const double read = rangeRead(link, records.data());
+    const double write = ControllerLink::linkError() ? 0 : rangeWrite(link, records.data());
+    const bool failed = ControllerLink::linkError();
+    mbLine.closePort();
+    if (failed) {
+        std::fprintf(stderr, "link error at %d baud\n", baud);
+        return false;
+    }
+    const char *mode = fast ? "on " : "off";
+    const double readFloor = wireSeconds(rangeReadBytes(true), baud);
+    const double readReplies = wireSeconds(rangeReadBytes(false), baud);
+    const double writeFloor = wireSeconds(rangeWriteBytes(true), baud);
+    const double writeReplies = wireSeconds(rangeWriteBytes(false), baud);
+    std::printf("%6d baud, Быстрый обмен %s: read %7.3f s, floor %7.3f s (%.2fx), replies %.3f s "
+                "(%.2fx); write %7.3f s, floor %7.3f s (%.2fx), replies %.3f s (%.2fx)\n",
+                baud, mode, read, readFloor, read / readFloor, readReplies, read / readReplies,
+                write, writeFloor, write / writeFloor, writeReplies, write / writeReplies);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    std::printf("64 channels; goal with Быстрый обмен on: <= 1.2x the floor at 115200 baud\n");
+    for (const int baud : {115200, 9600}) {
+        for (const bool fast : {false, true}) {
+            if (!measure(baud, fast))
+                return 1;
+        }
+    }
+    return 0;
+}
