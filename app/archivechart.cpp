@@ -3,6 +3,7 @@
 #include "app/messages.h"
 #include "archive/archive.h"
 #include "archive/archivefiles.h"
+#include "device/wholefile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -288,5 +289,5 @@ void ArchiveChart::on_pbChartSave_clicked()
         return;
     lastDir = QFileInfo(name).path();
     if (!plot->savePng(name))
-        showCritical(QStringLiteral("Ошибка записи файла ") + name);
+        showCritical(WholeFile::notWrittenText(name));
 }

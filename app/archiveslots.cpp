@@ -1,11 +1,13 @@
 #include "app/mainwindow.h"
 
 #include "app/archivechart.h"
+#include "app/linkworker.h"
 #include "app/messages.h"
 #include "ui_mainwindow.h"
 
 #include <QProgressBar>
 #include <algorithm>
+#include <utility>
 
 void MainWindow::on_pbArcImport_clicked()
 {
@@ -143,9 +145,14 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
 void MainWindow::archiveSetEnded(ArchiveDownload::Outcome outcome)
 {
     const int failed = setIndex;
+    const QString notSaved = std::exchange(setSaveError, QString());
     setArchives = 0;
     removeProgressBar();
     showLinkState();
+    if (!notSaved.isEmpty()) {
+        showCritical(notSaved);
+        return;
+    }
     if (!data.online || outcome == ArchiveDownload::Outcome::PortFailed)
         return;
     if (outcome == ArchiveDownload::Outcome::Complete)
@@ -180,7 +187,15 @@ void MainWindow::saveDownload(int archiveNumber, const QByteArray &records)
     const auto *first = reinterpret_cast<const ArchiveRecord *>(records.constData());
     const int count = records.size() / int(sizeof(ArchiveRecord));
     if (!archiveStore.save(archiveNumber, first, count)) {
-        showCritical(archiveStore.errorString());
+        if (setArchives == 0) {
+            showCritical(archiveStore.errorString());
+            return;
+        }
+        // The rest of a set would meet the same disk: the set stops, and its closing box says
+        // which file was not written.
+        if (setSaveError.isEmpty())
+            setSaveError = archiveStore.errorString();
+        worker->cancel();
         return;
     }
     archive.selectFolder(archiveStore.folder());

@@ -1,9 +1,9 @@
 #include "app/inifile.h"
 
 #include "archive/xlsxexportfile.h"
+#include "device/wholefile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 IniBlock iniBlock;
 QString settingsDir;
@@ -20,17 +20,21 @@ QString readIniLine(QFile &file)
     return QString::fromUtf8(line.constData());
 }
 
-void writeIniLine(QSaveFile &file, const QString &text)
+void appendIniLine(QByteArray &content, const QString &text)
 {
-    file.write(text.toUtf8());
-    file.write("\r\n");
+    content += text.toUtf8();
+    content += "\r\n";
 }
 
 } // namespace
 
 bool loadIni()
 {
-    QFile file(QString::fromLatin1(INI_FILE_NAME));
+    const QString name = QString::fromLatin1(INI_FILE_NAME);
+    // A pipe or a device under the name would hold up the start, or never end.
+    if (!WholeFile::isRegular(name))
+        return false;
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     if (file.read(reinterpret_cast<char *>(&iniBlock), sizeof(iniBlock)) <= 0)
@@ -45,13 +49,10 @@ bool loadIni()
 
 void saveIni()
 {
-    QSaveFile file(QString::fromLatin1(INI_FILE_NAME));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(reinterpret_cast<const char *>(&iniBlock), sizeof(iniBlock));
-    writeIniLine(file, settingsDir);
-    writeIniLine(file, spareLine);
-    writeIniLine(file, xlsxExportFile.lastDir);
-    writeIniLine(file, xlsxExportFile.file.fileName());
-    file.commit();
+    QByteArray content(reinterpret_cast<const char *>(&iniBlock), int(sizeof(iniBlock)));
+    appendIniLine(content, settingsDir);
+    appendIniLine(content, spareLine);
+    appendIniLine(content, xlsxExportFile.lastDir);
+    appendIniLine(content, xlsxExportFile.file.fileName());
+    WholeFile::write(QString::fromLatin1(INI_FILE_NAME), content);
 }

@@ -34,9 +34,11 @@ extern QString spareLine;
 
 extern const char INI_FILE_NAME[];
 
-// Reads "ini" from the current directory; true when its head was read.
+// Reads "ini" from the current directory; true when its head was read. Anything but a regular
+// file under the name is not read.
 bool loadIni();
-// Writes "ini" to the current directory; a failure leaves the previous file and says nothing.
+// Writes "ini" to the current directory; a failure, or a name taken by anything but a regular
+// file, leaves what was there and says nothing.
 void saveIni();
 
 #endif

@@ -1,6 +1,7 @@
 #include "app/journalpage.h"
 
 #include "app/messages.h"
+#include "device/wholefile.h"
 #include "journal/journalworkbook.h"
 
 #include <QCheckBox>
@@ -107,7 +108,7 @@ void JournalPage::on_pbJournalExport_clicked()
         return;
     lastDir = QFileInfo(target).path();
     if (!JournalWorkbook::write(target, shown)) {
-        showCritical(QStringLiteral("Ошибка записи файла ") + target);
+        showCritical(WholeFile::notWrittenText(target));
         return;
     }
     showInformation(QStringLiteral("Запись завершена"));

@@ -7,6 +7,7 @@
 #include "device/columndefs.h"
 #include "device/devicetext.h"
 #include "device/registermap.h"
+#include "device/wholefile.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QListWidgetItem>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <cstring>
@@ -115,6 +115,8 @@ void MainWindow::setupChart()
 
 void MainWindow::restoreTypedPort()
 {
+    if (!WholeFile::isRegular(TYPED_PORT_FILE))
+        return;
     QFile file(TYPED_PORT_FILE);
     if (!file.open(QIODevice::ReadOnly))
         return;
@@ -135,14 +137,12 @@ void MainWindow::storeTypedPort()
         return info.portName() == port;
     });
     if (port.isEmpty() || systemPort) {
-        QFile::remove(TYPED_PORT_FILE);
+        // Only a file of ours is removed.
+        if (WholeFile::isRegular(TYPED_PORT_FILE))
+            QFile::remove(TYPED_PORT_FILE);
         return;
     }
-    QSaveFile file(TYPED_PORT_FILE);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(port.toUtf8());
-        file.commit();
-    }
+    WholeFile::write(TYPED_PORT_FILE, port.toUtf8());
 }
 
 void MainWindow::storeFastLink()

@@ -160,6 +160,8 @@ private:
     int setArchives = 0;
     int setIndex = 0;
     QElapsedTimer setClock;
+    // Why an archive of the set could not be kept; said instead of the set's closing box.
+    QString setSaveError;
     // Written to by the controller thread only.
     Journal journal;
     bool journalWarned = false;

@@ -4,6 +4,7 @@
 #include "app/inifile.h"
 #include "app/messages.h"
 #include "device/settingsfile.h"
+#include "device/wholefile.h"
 #include "ui_mainwindow.h"
 
 #include <QFileDialog>
@@ -23,7 +24,7 @@ void MainWindow::on_btExport_clicked()
         showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
         break;
     case SettingsFile::Result::WriteFailed:
-        showCritical(QStringLiteral("Ошибка записи файла ") + fileName);
+        showCritical(WholeFile::notWrittenText(fileName));
         break;
     }
 }
@@ -34,7 +35,12 @@ void MainWindow::on_btImport_clicked()
                                                           tr("All Files (*);;Bin Files (*.bin)"));
     if (fileName.isEmpty())
         return;
-    if (!SettingsFile::load(fileName)) {
+    switch (SettingsFile::load(fileName)) {
+    case SettingsFile::LoadResult::Ok: break;
+    case SettingsFile::LoadResult::WrongSize:
+        showCritical(SettingsFile::wrongSizeText(fileName));
+        return;
+    case SettingsFile::LoadResult::OpenFailed:
         showCritical(QStringLiteral("Ошибка открытия файла") + fileName);
         return;
     }

@@ -1,10 +1,10 @@
 #include "archive/archivestore.h"
 
 #include "archive/archivefiles.h"
+#include "device/wholefile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QString ArchiveStore::defaultRoot()
@@ -55,26 +55,21 @@ bool ArchiveStore::prepareRoot()
 {
     if (!QDir().mkpath(rootPath))
         return fail(QStringLiteral("Не удалось создать папку ") + rootPath);
-    QFile marker(ArchiveFiles::markerFile(rootPath));
-    if (!marker.exists() && !marker.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Не удалось создать файл ") + marker.fileName() +
-                    QStringLiteral(": ") + marker.errorString());
+    const QString marker = ArchiveFiles::markerFile(rootPath);
+    if (!QFileInfo::exists(marker) && !WholeFile::write(marker, QByteArray()))
+        return fail(QStringLiteral("Не удалось создать файл ") + marker);
     return true;
 }
 
 bool ArchiveStore::write(const QString &folder, int archive, const ArchiveRecord *records,
                          int count)
 {
-    QSaveFile file(ArchiveFiles::archiveFile(folder, archive));
-    const qint64 size = qint64(count) * qint64(sizeof(ArchiveRecord));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(reinterpret_cast<const char *>(records), size) == size && file.commit()) {
-        error.clear();
-        return true;
-    }
-    // An uncommitted file is discarded with the temporary file it was written to.
-    return fail(QStringLiteral("Ошибка записи файла ") + file.fileName() + QStringLiteral(": ") +
-                file.errorString());
+    const QString file = ArchiveFiles::archiveFile(folder, archive);
+    if (!WholeFile::write(file, reinterpret_cast<const char *>(records),
+                          qint64(count) * qint64(sizeof(ArchiveRecord))))
+        return fail(WholeFile::notWrittenText(file));
+    error.clear();
+    return true;
 }
 
 bool ArchiveStore::fail(const QString &text)

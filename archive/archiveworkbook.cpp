@@ -3,6 +3,7 @@
 #include "archive/archivefiles.h"
 #include "archive/archivetext.h"
 #include "archive/xlsxexportfile.h"
+#include "device/wholefile.h"
 
 #include <QFile>
 
@@ -112,7 +113,7 @@ bool ArchiveWorkbook::readEvents()
 bool ArchiveWorkbook::write(XlsxExportFile &file,
                             const std::function<void(int channel)> &channelWritten)
 {
-    const QString notWritten = QStringLiteral("Ошибка записи файла ") + file.file.fileName();
+    const QString notWritten = WholeFile::notWrittenText(file.file.fileName());
     if (!file.createDocument(EVENTS_SHEET)) {
         error = notWritten;
         return false;

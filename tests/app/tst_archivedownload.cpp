@@ -1,5 +1,6 @@
 #include "link/modbus.h"
 #include "tests/support/connectedwindow.h"
+#include "tests/support/filesizelimit.h"
 #include "tools/tq17sim/archivesource.h"
 
 #include <QComboBox>
@@ -89,6 +90,8 @@ private slots:
     void savedFile_holdsTheBlocksSentAndReloadsTheSameRows();
     void loadAll_keepsEveryArchiveAndExportsThem();
     void loadAll_endsAtAFailedArchiveAndKeepsTheOthers();
+    void fullDisk_namesTheFileAndKeepsNone_data();
+    void fullDisk_namesTheFileAndKeepsNone();
     void fullArchiveOn64K_stopsAtTheLastRow();
     void modbusLineAt9600_keepsItsBaudRateAfterwards();
     void portThatCannotReopen_disconnectsSilently();
@@ -320,6 +323,36 @@ void tst_ArchiveDownload::loadAll_endsAtAFailedArchiveAndKeepsTheOthers()
     const QString folder = downloadedFile(w, QString());
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
              QStringList({"chan01.arh", "chan02.arh", "events.arh"}));
+    QVERIFY(w.modbusAnswers());
+}
+
+void tst_ArchiveDownload::fullDisk_namesTheFileAndKeepsNone_data()
+{
+    QTest::addColumn<bool>("wholeSet");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("one archive") << false << "chan03.arh";
+    QTest::newRow("Загрузить все") << true << "events.arh";
+}
+
+// Archives of 2 KiB fit the write buffers; a disk that takes 1000 bytes must still show.
+void tst_ArchiveDownload::fullDisk_namesTheFileAndKeepsNone()
+{
+    QFETCH(bool, wholeSet);
+    QFETCH(QString, file);
+    ConnectedWindow w(device(32, 70));
+    QVERIFY(w.connect());
+    {
+        const FileSizeLimit full(1000);
+        if (wholeSet)
+            startLoadAll(w);
+        else
+            download(w, 3);
+    }
+    QCOMPARE(w.answerer.messages(), QStringList{"Ошибка записи файла " + downloadedFile(w, file)});
+    QCOMPARE(QDir(downloadedFile(w, QString())).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+    // The set stops rather than meet the same disk with every archive.
+    QVERIFY(w.simulator.completedUploads() < 33);
     QVERIFY(w.modbusAnswers());
 }
 

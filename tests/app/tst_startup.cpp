@@ -18,6 +18,7 @@
 #include <QtEndian>
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,6 +79,8 @@ private slots:
     void outOfRangeIndexes_leaveNoSelection();
     void malformedIni_neverCrashes_data();
     void malformedIni_neverCrashes();
+    void iniThatIsNoFile_isNeitherReadNorReplaced_data();
+    void iniThatIsNoFile_isNeitherReadNorReplaced();
     void window_hasTitleTabsAndFixedLists();
     void slots_followMetaObjectOrder();
     void everyButton_reachesSlotOfItsName();
@@ -236,6 +239,39 @@ void tst_Startup::malformedIni_neverCrashes()
         QCOMPARE(widget<QSpinBox>(window, "sbMB_Adr")->value(), qBound(0, expectedAddress, 255));
     }
     QVERIFY(readIni().size() >= HEAD_SIZE + 8);
+}
+
+void tst_Startup::iniThatIsNoFile_isNeitherReadNorReplaced_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    for (const QString name : {"ini", "ini.port"}) {
+        for (const QString kind : {"pipe", "link to /dev/zero"})
+            QTest::addRow("%s: %s", qPrintable(name), qPrintable(kind)) << name << kind;
+    }
+}
+
+// A pipe with no writer would hold up the start for good, and /dev/zero never ends; the window
+// starts with its defaults and leaves the name as it found it.
+void tst_Startup::iniThatIsNoFile_isNeitherReadNorReplaced()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    if (kind == "pipe")
+        QCOMPARE(mkfifo(qPrintable(name), 0600), 0);
+    else
+        QVERIFY(QFile::link("/dev/zero", name));
+    {
+        MainWindow window;
+        QCOMPARE(widget<QSpinBox>(window, "sbMB_Adr")->value(), 0);
+    }
+    if (kind == "pipe") {
+        struct stat status {};
+        QCOMPARE(lstat(qPrintable(name), &status), 0);
+        QVERIFY(S_ISFIFO(status.st_mode));
+    } else {
+        QCOMPARE(QFileInfo(name).symLinkTarget(), QString("/dev/zero"));
+    }
 }
 
 void tst_Startup::window_hasTitleTabsAndFixedLists()

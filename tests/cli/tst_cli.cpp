@@ -24,6 +24,8 @@ private slots:
     void writeSettings_printsWritesAndChecks();
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
+    void downloadOnAFullDisk_namesTheFileAndKeepsNone_data();
+    void downloadOnAFullDisk_namesTheFileAndKeepsNone();
     void infoClockAndScan_printTheController();
     void writeSettings_wrongShapeReply_writesNothing_data();
     void writeSettings_wrongShapeReply_writesNothing();
@@ -40,10 +42,19 @@ struct Run {
     QString err;
 };
 
-Run tq17ctl(const QStringList &arguments)
+// With fileBlocks, files of the process stop growing at that many 512-byte blocks, as on a full
+// disk, and a write past it fails instead of ending the process.
+Run tq17ctl(const QStringList &arguments, int fileBlocks = 0)
 {
     QProcess process;
-    process.start(QStringLiteral(TQ17CTL_PATH), arguments);
+    if (fileBlocks > 0)
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"")
+                                            .arg(fileBlocks),
+                                  QStringLiteral(TQ17CTL_PATH)} +
+                          arguments);
+    else
+        process.start(QStringLiteral(TQ17CTL_PATH), arguments);
     Run run;
     if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -351,6 +362,32 @@ void tst_Cli::failures_exitWithTheirCodeAndMessage()
         while (it.hasNext())
             QVERIFY2(!QDir::match(absentFile, QDir::cleanPath(it.next())), qPrintable(absentFile));
     }
+}
+
+void tst_Cli::downloadOnAFullDisk_namesTheFileAndKeepsNone_data()
+{
+    QTest::addColumn<QStringList>("archives");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("one archive") << QStringList{"--channel", "2"} << "chan02.arh";
+    QTest::newRow("all") << QStringList{"--all"} << "events.arh";
+}
+
+// Archives of 2 KiB fit the write buffers; a disk that takes 512 bytes must still show.
+void tst_Cli::downloadOnAFullDisk_namesTheFileAndKeepsNone()
+{
+    QFETCH(QStringList, archives);
+    QFETCH(QString, file);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32, 70));
+    QVERIFY(simulator.start());
+    const Run run = tq17ctl(QStringList{"download", "a"} + archives + line(simulator), 1);
+    const QString folder = onlySubfolder(dir.filePath("a"));
+    QCOMPARE(run.code, 2);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, "Ошибка записи файла " + folder + file + "\n");
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 // The clock is written as the window writes a date and time; scan lists only the controller.

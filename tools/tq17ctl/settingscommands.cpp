@@ -4,8 +4,8 @@
 #include "controllersession.h"
 #include "device/channeldiff.h"
 #include "device/settingsfile.h"
+#include "device/wholefile.h"
 
-#include <QFileInfo>
 #include <cstring>
 #include <vector>
 
@@ -60,13 +60,13 @@ QVector<FieldChange> differences(int devType, const ChannelRecord *before,
 // Why the file cannot be taken as a settings file; empty when it was loaded into the records.
 QString loadSettings(const QString &name)
 {
-    const QFileInfo file(name);
-    if (file.isFile() && file.size() != SettingsFile::SIZE)
-        return QStringLiteral("Неверный размер файла настроек ") + name;
     std::memset(channelRecords, 0, sizeof channelRecords);
-    if (!file.isFile() || !SettingsFile::load(name))
-        return QStringLiteral("Ошибка открытия файла ") + name;
-    return QString();
+    switch (SettingsFile::load(name)) {
+    case SettingsFile::LoadResult::Ok: return QString();
+    case SettingsFile::LoadResult::WrongSize: return SettingsFile::wrongSizeText(name);
+    case SettingsFile::LoadResult::OpenFailed: break;
+    }
+    return QStringLiteral("Ошибка открытия файла ") + name;
 }
 
 } // namespace
@@ -93,7 +93,7 @@ int readSettings(const QStringList &arguments)
         return Console::fail(Exit::Input, QStringLiteral("Ошибка открытия файла ") + fileName);
     case SettingsFile::Result::WriteFailed: break;
     }
-    return Console::fail(Exit::Input, QStringLiteral("Ошибка записи файла ") + fileName);
+    return Console::fail(Exit::Input, WholeFile::notWrittenText(fileName));
 }
 
 // The file's records are written only where they differ from the controller's, and each written
