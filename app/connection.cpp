@@ -19,7 +19,8 @@ void MainWindow::on_Scan_clicked()
     }
 }
 
-// Opening is short, so the window waits for it; a stop still winding down goes first.
+// Opening is short, so the window waits for it; a stop still winding down goes first, and
+// abandons its exchange, so that is short too.
 void MainWindow::on_Start_clicked()
 {
     setupChannelTable(ui->cTypeDev->currentIndex());
@@ -27,6 +28,7 @@ void MainWindow::on_Start_clicked()
     const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
     const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
     bool opened = false;
+    worker->newConnection();
     worker->runAndWait([&] {
         worker->clearStop();
         mbLine.portName = portName;
@@ -50,10 +52,11 @@ void MainWindow::on_Start_clicked()
     showLinkState();
 }
 
-// Work in progress stops after its exchange; the line is closed once it has.
+// Work in progress stops at once; the line is closed once it has.
 void MainWindow::on_Stop_clicked()
 {
     worker->stop();
+    worker->newConnection();
     worker->post([] { mbLine.closePort(); });
     enterDisconnected();
 }

@@ -2,7 +2,9 @@
 
 #include "link/serial_port.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace {
 
@@ -11,6 +13,11 @@ constexpr int SILENCE_MS = 50;
 // A full buffer takes this long at 1200 baud, the slowest rate offered; a line still
 // talking after that (or after more bytes than the buffer holds) is not answering us.
 constexpr int REPLY_TIME_CAP_MS = modbus_line::RX_SIZE * 10 * 1000 / 1200;
+// How soon a stop ends a wait for the controller.
+constexpr int STOP_CHECK_MS = 10;
+// The reply to an abandoned request may still be on its way; the next request waits this long
+// after it, so that the two replies do not run together.
+constexpr int ABANDONED_REPLY_QUIET_MS = 100;
 
 } // namespace
 
@@ -31,14 +38,20 @@ void modbus_line::closePort()
         port.close();
         isOpen = false;
     }
+    portFailing = false;
     disconnectPort();
 }
 
+// After a stop nothing more goes to the controller.
 bool modbus_line::sendPkt()
 {
     rxLen = 0;
-    if (!isOpen)
+    if (!isOpen || stopRequested())
         return false;
+    if (replyAbandoned) {
+        discardUntilQuiet(ABANDONED_REPLY_QUIET_MS);
+        replyAbandoned = false;
+    }
     rx_buffer::clearForRequest(rxAccum, rxBuf);
     port.write(reinterpret_cast<const char *>(txBuf), txLen);
     return true;
@@ -59,13 +72,40 @@ bool modbus_line::waitPkt()
 void modbus_line::collectReply()
 {
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
-    port.waitForReadyRead(firstByteTimeoutMs);
+    waitForBytes(firstByteTimeoutMs);
     rxAccum = port.readAll();
     QElapsedTimer running;
     running.start();
     while (rxAccum.size() <= RX_SIZE && running.elapsed() < REPLY_TIME_CAP_MS &&
-           port.waitForReadyRead(SILENCE_MS))
+           waitForBytes(SILENCE_MS))
         rxAccum += port.readAll();
+    replyAbandoned = stopRequested();
+}
+
+bool modbus_line::waitForBytes(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!stopRequested()) {
+        if (port.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), STOP_CHECK_MS))))
+            return true;
+        // Any error but a time-out is a port that brings nothing more.
+        if (port.error() != QSerialPort::TimeoutError || deadline.hasExpired())
+            return false;
+    }
+    return false;
+}
+
+void modbus_line::discardUntilQuiet(int quietMs)
+{
+    if (!isOpen)
+        return;
+    disconnect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
+    QElapsedTimer running;
+    running.start();
+    // A line still talking after the longest reply's time does not fall quiet by waiting.
+    while (running.elapsed() < REPLY_TIME_CAP_MS && waitForBytes(quietMs))
+        port.readAll();
+    connect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
 }
 
 bool modbus_line::acceptReply(const QByteArray &bytes)
@@ -112,9 +152,24 @@ void modbus_line::read()
         emit receivePkt();
 }
 
+// A pulled adapter or a hung-up line fails every read from then on, and the port may go on
+// signalling it without end. It is closed from the event loop, not from inside the port's own
+// handling; an exchange under way meets the failure itself and ends.
 void modbus_line::handleError(QSerialPort::SerialPortError error)
 {
-    Q_UNUSED(error)
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || portFailing)
+        return;
+    portFailing = true;
+    QMetaObject::invokeMethod(this, &modbus_line::closeFailedPort, Qt::QueuedConnection);
+}
+
+void modbus_line::closeFailedPort()
+{
+    if (!portFailing)
+        return; // closed, or closed and opened again, meanwhile
+    closePort();
+    linkError = true;
+    emit portFailed();
 }
 
 void modbus_line::connectPort()

@@ -89,6 +89,7 @@ private slots:
     void savedFile_holdsTheBlocksSentAndReloadsTheSameRows();
     void loadAll_keepsEveryArchiveAndExportsThem();
     void loadAll_endsAtAFailedArchiveAndKeepsTheOthers();
+    void loadAll_waitsUntilTheControllerLeavesTransferMode();
     void fullArchiveOn64K_stopsAtTheLastRow();
     void modbusLineAt9600_keepsItsBaudRateAfterwards();
     void portThatCannotReopen_disconnectsSilently();
@@ -321,6 +322,19 @@ void tst_ArchiveDownload::loadAll_endsAtAFailedArchiveAndKeepsTheOthers()
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
              QStringList({"chan01.arh", "chan02.arh", "events.arh"}));
     QVERIFY(w.modbusAnswers());
+}
+
+// The controller talks on after the first archive; the next request waits for the quiet.
+void tst_ArchiveDownload::loadAll_waitsUntilTheControllerLeavesTransferMode()
+{
+    ConnectedWindow w(device(32, 70));
+    QVERIFY(w.connect());
+    w.simulator.setFault(Simulator::Fault::XmTrailingBytes);
+    startLoadAll(w);
+    QCOMPARE(w.simulator.completedUploads(), 33);
+    QCOMPARE(w.answerer.messages(),
+             QStringList{"Загрузка завершена: " + downloadedFile(w, QString())});
+    QVERIFY(w.isConnected());
 }
 
 QTEST_MAIN(tst_ArchiveDownload)

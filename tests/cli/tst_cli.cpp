@@ -25,6 +25,7 @@ private slots:
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void infoClockAndScan_printTheController();
+    void download_waitsUntilTheControllerLeavesTransferMode();
 };
 
 namespace {
@@ -364,6 +365,22 @@ void tst_Cli::infoClockAndScan_printTheController()
     const Run scan = tq17ctl({"scan", "--port", simulator.portPath(), "--from", "15", "--to", "19"});
     QCOMPARE(scan.code, 0);
     QCOMPARE(scan.out, "17 123456\n");
+}
+
+// The controller talks on after the first archive; the next request waits for the quiet.
+void tst_Cli::download_waitsUntilTheControllerLeavesTransferMode()
+{
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32, 70));
+    QVERIFY(simulator.start());
+    simulator.setFault(Simulator::Fault::XmTrailingBytes);
+    const Run run =
+        tq17ctl(QStringList{"download", "a", "--events", "--channel", "1"} + line(simulator));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
+    QCOMPARE(simulator.completedUploads(), 2);
 }
 
 QTEST_MAIN(tst_Cli)

@@ -10,7 +10,7 @@ struct FaultEntry {
     int defaultParameter;
 };
 
-constexpr std::array<FaultEntry, 15> kFaults = {{
+constexpr std::array<FaultEntry, 16> kFaults = {{
     {SimFault::None, "none", 0},
     {SimFault::NoReply, "no-reply", 0},
     {SimFault::BadCrc, "bad-crc", 0},
@@ -26,6 +26,7 @@ constexpr std::array<FaultEntry, 15> kFaults = {{
     {SimFault::XmShortBlock, "xm-short-block", 1},
     {SimFault::XmStrayBytes, "xm-stray-bytes", 1},
     {SimFault::XmSilence, "xm-silence", 0},
+    {SimFault::XmTrailingBytes, "xm-trailing-bytes", 300},
 }};
 
 } // namespace

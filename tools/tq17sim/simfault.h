@@ -21,6 +21,7 @@ enum class SimFault {
     XmShortBlock, // send one block as a 128-byte XMODEM block (parameter: block number, default 1)
     XmStrayBytes, // follow one block by stray bytes (parameter: block number, default 1)
     XmSilence,    // send nothing at all after "C"
+    XmTrailingBytes, // after the final ACK a byte every 10 ms (parameter: for ms, default 300)
 };
 
 bool isXmodemFault(SimFault fault);
