@@ -71,6 +71,9 @@ bool modbus_line::waitPkt()
 
 void modbus_line::collectReply()
 {
+    replyAbandoned = stopRequested();
+    if (replyAbandoned)
+        return;
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
     waitForBytes(firstByteTimeoutMs);
     rxAccum = port.readAll();
@@ -163,10 +166,16 @@ void modbus_line::handleError(QSerialPort::SerialPortError error)
     QMetaObject::invokeMethod(this, &modbus_line::closeFailedPort, Qt::QueuedConnection);
 }
 
+// A read the port was woken for may find nothing once, after the bytes went to an exchange;
+// a port that still waits for bytes is well.
 void modbus_line::closeFailedPort()
 {
     if (!portFailing)
         return; // closed, or closed and opened again, meanwhile
+    if (port.waitForReadyRead(0) || port.error() == QSerialPort::TimeoutError) {
+        portFailing = false;
+        return;
+    }
     closePort();
     linkError = true;
     emit portFailed();
