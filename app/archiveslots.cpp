@@ -131,14 +131,14 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
     }
     // The line is handed back after every download: a port that will not reopen ends the
     // connection now rather than at the next request.
-    if (!modbusReopened && data.online) {
+    if (!modbusReopened && data.online && worker->reportCurrent()) {
         if (setArchives > 0)
             removeProgressBar();
         enterDisconnected();
         showCritical(QStringLiteral("Ошибка открытия порта ") + linkPortName);
         return;
     }
-    if (setArchives == 0 && data.online)
+    if (setArchives == 0 && data.online && worker->reportCurrent())
         reportDownloadFailure(archiveNumber, outcome, false);
 }
 
@@ -153,7 +153,7 @@ void MainWindow::archiveSetEnded(ArchiveDownload::Outcome outcome)
         showCritical(notSaved);
         return;
     }
-    if (!data.online || outcome == ArchiveDownload::Outcome::PortFailed)
+    if (!data.online || !worker->reportCurrent() || outcome == ArchiveDownload::Outcome::PortFailed)
         return;
     if (outcome == ArchiveDownload::Outcome::Complete)
         showInformation(QStringLiteral("Загрузка завершена: ") + archiveStore.folder());

@@ -19,7 +19,8 @@ void MainWindow::on_Scan_clicked()
     }
 }
 
-// Opening is short, so the window waits for it; a stop still winding down goes first.
+// Opening is short, so the window waits for it; a stop still winding down goes first, and
+// abandons its exchange, so that is short too.
 void MainWindow::on_Start_clicked()
 {
     setupChannelTable(ui->cTypeDev->currentIndex());
@@ -28,6 +29,7 @@ void MainWindow::on_Start_clicked()
     const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
     const bool fast = ui->cbFastLink->isChecked();
     bool opened = false;
+    worker->newConnection();
     worker->runAndWait([&] {
         mbLine.fastFrameEnd = fast;
         worker->clearStop();
@@ -52,10 +54,11 @@ void MainWindow::on_Start_clicked()
     showLinkState();
 }
 
-// Work in progress stops after its exchange; the line is closed once it has.
+// Work in progress stops at once; the line is closed once it has.
 void MainWindow::on_Stop_clicked()
 {
     worker->stop();
+    worker->newConnection();
     worker->post([] { mbLine.closePort(); });
     enterDisconnected();
 }

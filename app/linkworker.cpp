@@ -27,6 +27,14 @@ LinkWorker::LinkWorker(QObject *parent) : QObject(parent), runner(new JobRunner(
     runner->moveToThread(&thread);
     mbLine.moveToThread(&thread);
     xmLine.moveToThread(&thread);
+    mbLine.setStopFlag(&stopFlag);
+    // The line failed outside any job: the report belongs to the connection of the last job.
+    connect(&mbLine, &modbus_line::portFailed, runner, [this] {
+        report([this] {
+            if (reportCurrent())
+                emit portFailed();
+        });
+    });
     thread.start();
 }
 
@@ -42,6 +50,7 @@ LinkWorker::~LinkWorker()
     });
     thread.quit();
     thread.wait();
+    mbLine.setStopFlag(nullptr);
     delete runner;
     // Taking the lock once more orders the worker's last use of the queues before their end.
     std::lock_guard<std::mutex> guard(lock);
@@ -54,7 +63,7 @@ void LinkWorker::post(Job job)
     ++outstanding;
     {
         std::lock_guard<std::mutex> guard(lock);
-        jobs.push_back(std::move(job));
+        jobs.emplace_back(std::move(job), connection);
     }
     QMetaObject::invokeMethod(runner, "runJobs", Qt::QueuedConnection);
 }
@@ -80,7 +89,8 @@ bool LinkWorker::takeJob(Job &job)
     std::lock_guard<std::mutex> guard(lock);
     if (jobs.empty())
         return false;
-    job = std::move(jobs.front());
+    job = std::move(jobs.front().first);
+    jobConnection = jobs.front().second;
     jobs.pop_front();
     return true;
 }
@@ -98,7 +108,7 @@ void LinkWorker::report(Job call)
 {
     {
         std::lock_guard<std::mutex> guard(lock);
-        reports.push_back(std::move(call));
+        reports.emplace_back(std::move(call), jobConnection);
     }
     QMetaObject::invokeMethod(this, "showReports", Qt::QueuedConnection);
 }
@@ -116,7 +126,8 @@ void LinkWorker::showReports()
             std::lock_guard<std::mutex> guard(lock);
             if (reports.empty())
                 break;
-            call = std::move(reports.front());
+            call = std::move(reports.front().first);
+            shownConnection = reports.front().second;
             reports.pop_front();
         }
         call();

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 class JobRunner;
 
@@ -14,6 +15,7 @@ class JobRunner;
 // handed over from the GUI thread and run one after another; what they report comes back as
 // calls run on the GUI thread in the order they were made, one at a time even when one of them
 // opens a modal box. The hand-over goes through mutex-guarded queues; Qt only carries the wake-up.
+// Every job belongs to the connection it was posted for, and so does what it reports.
 class LinkWorker : public QObject
 {
     Q_OBJECT
@@ -32,8 +34,13 @@ public:
     bool busy() const { return outstanding > 0; }
     // Asks the running operation to stop after its exchange in progress.
     void cancel() { cancelFlag = true; }
-    // Asks all work to end after the exchange in progress, until the next job clears it.
+    // Asks all work to end at once, abandoning the exchange in progress, until a job clears it.
     void stop() { stopFlag = true; }
+    // Work posted from now on belongs to a new connection (or to none, after a disconnect).
+    void newConnection() { ++connection; }
+    // While a report is shown: whether its job was posted for the present connection. What
+    // work of an ended connection reports must not touch the present one.
+    bool reportCurrent() const { return shownConnection == connection; }
 
     // Worker thread.
     void report(Job call);
@@ -42,20 +49,31 @@ public:
     void clearCancel() { cancelFlag = false; }
     void clearStop() { stopFlag = false; }
 
+signals:
+    // GUI thread: the port of the present connection failed while no job was using it; the
+    // line is closed.
+    void portFailed();
+
 private slots:
     void showReports();
 
 private:
     friend class JobRunner;
+    // A job or report with the connection it belongs to.
+    using Tagged = std::pair<Job, quint64>;
+
     void runJobs();
     bool takeJob(Job &job);
 
     QThread thread;
     JobRunner *runner;
     std::mutex lock;
-    std::deque<Job> jobs;
-    std::deque<Job> reports;
+    std::deque<Tagged> jobs;
+    std::deque<Tagged> reports;
     int outstanding = 0;
+    quint64 connection = 0;      // GUI thread
+    quint64 shownConnection = 0; // GUI thread: of the report being shown
+    quint64 jobConnection = 0;   // worker thread: of the job that ran last
     bool showing = false;
     std::atomic<bool> cancelFlag{false};
     std::atomic<bool> stopFlag{false};

@@ -62,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent)
     for (quint16 version : HW_VERSIONS)
         ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
+    connect(worker.get(), &LinkWorker::portFailed, this, [this] { linkFailed(); });
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
     setupChannelTable(ui->cTypeDev->currentIndex());

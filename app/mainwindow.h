@@ -131,7 +131,7 @@ private:
     void showProgressBar(const QString &operation, bool cancellable);
     void removeProgressBar();
     // The box that ends a long operation: its own text when done, "Операция отменена" when
-    // cancelled, none when the connection ended.
+    // cancelled, none when the connection ended or the operation was of an ended connection.
     void showEnding(Ending ending, const QString &doneText);
 
     QProgressBar *progressBar = nullptr;

@@ -59,14 +59,18 @@ TickInput MainWindow::takeTickInput(quint32 requests)
 // A range write confirmed during the tick goes ahead at once.
 void MainWindow::tickEnded(quint32 unserved)
 {
-    data.restoreRequests(unserved);
+    if (worker->reportCurrent())
+        data.restoreRequests(unserved);
     tickRunning = false;
     if (pendingWrite)
         Timer();
 }
 
+// A failure of work of an ended connection is not this connection's.
 void MainWindow::linkFailed()
 {
+    if (!worker->reportCurrent())
+        return;
     enterDisconnected();
     showCritical(QStringLiteral("Ошибка связи"));
 }
@@ -74,7 +78,8 @@ void MainWindow::linkFailed()
 void MainWindow::portLost()
 {
     removeProgressBar();
-    enterDisconnected();
+    if (worker->reportCurrent())
+        enterDisconnected();
 }
 
 void MainWindow::factoryNumberRead(quint32 number)
@@ -166,7 +171,7 @@ void MainWindow::writeCompareProgress(int progress)
 void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan)
 {
     removeProgressBar();
-    if (ending != Ending::Done) {
+    if (ending != Ending::Done || !worker->reportCurrent()) {
         showEnding(ending, QString());
         return;
     }
@@ -237,6 +242,8 @@ void MainWindow::journalFailed(const QString &error)
 void MainWindow::showEnding(Ending ending, const QString &doneText)
 {
     showLinkState();
+    if (!worker->reportCurrent())
+        return;
     switch (ending) {
     case Ending::Done: showInformation(doneText); break;
     case Ending::Cancelled: showInformation(QStringLiteral("Операция отменена")); break;

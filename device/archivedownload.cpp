@@ -14,6 +14,9 @@ constexpr int BLOCK_HEADER = 3;
 constexpr int BLOCK_DATA = RECORDS_PER_BLOCK * int(sizeof(ArchiveRecord));
 // Longer than the silence that ends a Modbus frame, so the controller sees a clean line.
 constexpr int CANCEL_QUIET_MS = 100;
+// The controller leaving transfer mode may still send for a while; a request sent into that
+// would meet a garbled reply.
+constexpr int TRANSFER_END_QUIET_MS = 100;
 
 } // namespace
 
@@ -38,7 +41,10 @@ ArchiveDownload::Outcome ArchiveDownload::run(int blocksToFill, const Callbacks 
 
 bool ArchiveDownload::reopenModbus()
 {
-    return mbLine.openPort();
+    if (!mbLine.openPort())
+        return false;
+    mbLine.discardUntilQuiet(TRANSFER_END_QUIET_MS);
+    return true;
 }
 
 ArchiveDownload::Outcome ArchiveDownload::receive(int blocksToFill, const Callbacks &callbacks)

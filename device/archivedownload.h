@@ -38,7 +38,8 @@ public:
     // Receives the requested archive; blocksToFill is the number of 1024-byte blocks that fill
     // the tables (it scales the progress).
     Outcome run(int blocksToFill, const Callbacks &callbacks);
-    // Reopens the Modbus line after run(); false when it does not open.
+    // Reopens the Modbus line after run() and waits until the line has been quiet for a while;
+    // false when it does not open.
     static bool reopenModbus();
 
     // The records received before the end of transfer, as the controller sent them.

@@ -3,6 +3,8 @@
 #include "link/reply_check.h"
 #include "link/serial_port.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
 
@@ -15,6 +17,11 @@ constexpr int SILENCE_MS = 50;
 constexpr int REPLY_TIME_CAP_MS = modbus_line::RX_SIZE * 10 * 1000 / 1200;
 // Between frames the line stays quiet for 3.5 characters of 10 bits, and never less than this.
 constexpr qint64 MIN_FRAME_GAP_NS = 1750000;
+// How soon a stop ends a wait for the controller.
+constexpr int STOP_CHECK_MS = 10;
+// The reply to an abandoned request may still be on its way; the next request waits this long
+// after it, so that the two replies do not run together.
+constexpr int ABANDONED_REPLY_QUIET_MS = 100;
 
 } // namespace
 
@@ -35,14 +42,20 @@ void modbus_line::closePort()
         port.close();
         isOpen = false;
     }
+    portFailing = false;
     disconnectPort();
 }
 
+// After a stop nothing more goes to the controller.
 bool modbus_line::sendPkt()
 {
     rxLen = 0;
-    if (!isOpen)
+    if (!isOpen || stopRequested())
         return false;
+    if (replyAbandoned) {
+        discardUntilQuiet(ABANDONED_REPLY_QUIET_MS);
+        replyAbandoned = false;
+    }
     rx_buffer::clearForRequest(rxAccum, rxBuf);
     if (fastFrameEnd)
         awaitFrameGap();
@@ -66,12 +79,15 @@ bool modbus_line::waitPkt()
 
 void modbus_line::collectReply()
 {
+    replyAbandoned = stopRequested();
+    if (replyAbandoned)
+        return;
     port.waitForBytesWritten(WRITE_TIMEOUT_MS);
     if (fastFrameEnd) {
         if (collectCalledFor())
             return;
     } else {
-        port.waitForReadyRead(firstByteTimeoutMs);
+        waitForBytes(firstByteTimeoutMs);
         rxAccum = port.readAll();
     }
     collectUntilSilence();
@@ -86,7 +102,7 @@ bool modbus_line::collectCalledFor()
     QElapsedTimer running;
     running.start();
     while (rxAccum.size() < length && running.elapsed() < REPLY_TIME_CAP_MS &&
-           port.waitForReadyRead(firstByteTimeoutMs)) {
+           waitForBytes(firstByteTimeoutMs)) {
         rxAccum += port.readAll();
         reply = reinterpret_cast<const uint8_t *>(rxAccum.constData());
         length = reply_check::lengthCalledFor(txBuf, reply, rxAccum.size());
@@ -107,8 +123,9 @@ void modbus_line::collectUntilSilence()
     QElapsedTimer running;
     running.start();
     while (rxAccum.size() <= RX_SIZE && running.elapsed() < REPLY_TIME_CAP_MS &&
-           port.waitForReadyRead(SILENCE_MS))
+           waitForBytes(SILENCE_MS))
         rxAccum += port.readAll();
+    replyAbandoned = stopRequested();
     sinceReply.start();
 }
 
@@ -120,6 +137,32 @@ void modbus_line::awaitFrameGap() const
     const qint64 left = gapNs - sinceReply.nsecsElapsed();
     if (left > 0)
         QThread::usleep(static_cast<unsigned long>((left + 999) / 1000));
+}
+
+bool modbus_line::waitForBytes(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!stopRequested()) {
+        if (port.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), STOP_CHECK_MS))))
+            return true;
+        // Any error but a time-out is a port that brings nothing more.
+        if (port.error() != QSerialPort::TimeoutError || deadline.hasExpired())
+            return false;
+    }
+    return false;
+}
+
+void modbus_line::discardUntilQuiet(int quietMs)
+{
+    if (!isOpen)
+        return;
+    disconnect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
+    QElapsedTimer running;
+    running.start();
+    // A line still talking after the longest reply's time does not fall quiet by waiting.
+    while (running.elapsed() < REPLY_TIME_CAP_MS && waitForBytes(quietMs))
+        port.readAll();
+    connect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
 }
 
 bool modbus_line::acceptReply(const QByteArray &bytes)
@@ -164,9 +207,30 @@ void modbus_line::read()
         emit receivePkt();
 }
 
+// A pulled adapter or a hung-up line fails every read from then on, and the port may go on
+// signalling it without end. It is closed from the event loop, not from inside the port's own
+// handling; an exchange under way meets the failure itself and ends.
 void modbus_line::handleError(QSerialPort::SerialPortError error)
 {
-    Q_UNUSED(error)
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || portFailing)
+        return;
+    portFailing = true;
+    QMetaObject::invokeMethod(this, &modbus_line::closeFailedPort, Qt::QueuedConnection);
+}
+
+// A read the port was woken for may find nothing once, after the bytes went to an exchange;
+// a port that still waits for bytes is well.
+void modbus_line::closeFailedPort()
+{
+    if (!portFailing)
+        return; // closed, or closed and opened again, meanwhile
+    if (port.waitForReadyRead(0) || port.error() == QSerialPort::TimeoutError) {
+        portFailing = false;
+        return;
+    }
+    closePort();
+    linkError = true;
+    emit portFailed();
 }
 
 void modbus_line::connectPort()

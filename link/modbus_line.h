@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 
 // Serial line of the Modbus RTU master: one request frame out, one reply frame in.
@@ -31,10 +32,18 @@ public:
     // Stores a reply as received into rxBuf and judges it; sets linkError.
     bool acceptReply(const QByteArray &bytes);
 
+    // While *flag is set (from any thread), the exchange in progress is abandoned and no later
+    // request is sent. Null: exchanges run to their end.
+    void setStopFlag(const std::atomic<bool> *flag) { stopFlag = flag; }
+    // Throws away what arrives until the line has been quiet for quietMs.
+    void discardUntilQuiet(int quietMs);
+
     static uint16_t crc16(const uint8_t *data, int length);
 
 signals:
     void receivePkt();
+    // The open port failed (the adapter was pulled, the line hung up); it is closed now.
+    void portFailed();
 
 public slots:
     void read();
@@ -81,4 +90,16 @@ private:
     void awaitFrameGap() const;
 
     QElapsedTimer sinceReply;
+
+    bool stopRequested() const { return stopFlag && *stopFlag; }
+    // Waits up to ms for bytes, looking at the stop flag between short waits; false on a stop,
+    // a time-out or a failed port.
+    bool waitForBytes(int ms);
+    void closeFailedPort();
+
+    const std::atomic<bool> *stopFlag = nullptr;
+    // A port error was seen and the port not yet closed for it.
+    bool portFailing = false;
+    // A stop ended the last exchange, whose reply may still come; kept across a reopening.
+    bool replyAbandoned = false;
 };

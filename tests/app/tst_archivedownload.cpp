@@ -92,6 +92,7 @@ private slots:
     void loadAll_endsAtAFailedArchiveAndKeepsTheOthers();
     void fullDisk_namesTheFileAndKeepsNone_data();
     void fullDisk_namesTheFileAndKeepsNone();
+    void loadAll_waitsUntilTheControllerLeavesTransferMode();
     void fullArchiveOn64K_stopsAtTheLastRow();
     void modbusLineAt9600_keepsItsBaudRateAfterwards();
     void portThatCannotReopen_disconnectsSilently();
@@ -354,6 +355,19 @@ void tst_ArchiveDownload::fullDisk_namesTheFileAndKeepsNone()
     // The set stops rather than meet the same disk with every archive.
     QVERIFY(w.simulator.completedUploads() < 33);
     QVERIFY(w.modbusAnswers());
+}
+
+// The controller talks on after the first archive; the next request waits for the quiet.
+void tst_ArchiveDownload::loadAll_waitsUntilTheControllerLeavesTransferMode()
+{
+    ConnectedWindow w(device(32, 70));
+    QVERIFY(w.connect());
+    w.simulator.setFault(Simulator::Fault::XmTrailingBytes);
+    startLoadAll(w);
+    QCOMPARE(w.simulator.completedUploads(), 33);
+    QCOMPARE(w.answerer.messages(),
+             QStringList{"Загрузка завершена: " + downloadedFile(w, QString())});
+    QVERIFY(w.isConnected());
 }
 
 QTEST_MAIN(tst_ArchiveDownload)

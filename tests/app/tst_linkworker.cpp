@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
+#include <sys/resource.h>
 
 namespace {
 
@@ -92,6 +93,20 @@ int wholeChannelsWritten(const ConnectedWindow &w)
     return log.size() % 50 == 0 ? log.size() / 50 : -1;
 }
 
+// Processor time the whole process spends in one second of the GUI thread's event loop.
+qint64 cpuMsInASecond()
+{
+    auto used = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    };
+    const qint64 before = used();
+    QTest::qWait(1000);
+    return used() - before;
+}
+
 } // namespace
 
 class tst_LinkWorker : public QObject
@@ -106,6 +121,9 @@ private slots:
     void cancelledDownload_keepsTheConnection();
     void stopDuringRead_closesThePortWithoutMessages();
     void linkErrorDuringRead_reportsThenCompletes();
+    void portHangUp_disconnectsOnceAndRestsTheThread_data();
+    void portHangUp_disconnectsOnceAndRestsTheThread();
+    void stopDuringEndlessReply_letsANewConnectionStartAtOnce();
     void closingTheWindowDuringWork_stillWritesIni();
     void statusLabel_followsTheConnection();
     void typedPort_isOfferedFirstAtTheNextStart();
@@ -202,7 +220,7 @@ void tst_LinkWorker::stopDuringRead_closesThePortWithoutMessages()
     QVERIFY(!progressShown(w));
     // The table takes edits again, and a new connection works.
     QVERIFY(w.connect());
-    QVERIFY(w.modbusAnswers());
+    QVERIFY2(w.modbusAnswers(), qPrintable(w.answerer.messages().join("|")));
 }
 
 void tst_LinkWorker::linkErrorDuringRead_reportsThenCompletes()
@@ -218,6 +236,60 @@ void tst_LinkWorker::linkErrorDuringRead_reportsThenCompletes()
              (QStringList{"Ошибка связи", "Чтение завершено", "Ошибка связи"}));
     QVERIFY(!w.isConnected());
     QCOMPARE(linkState(w), QString("Нет связи"));
+}
+
+void tst_LinkWorker::portHangUp_disconnectsOnceAndRestsTheThread_data()
+{
+    QTest::addColumn<bool>("reading");
+    QTest::newRow("idle") << false;
+    QTest::newRow("during a read") << true;
+}
+
+// The far end of the pty closing is what a pulled adapter looks like to the port.
+void tst_LinkWorker::portHangUp_disconnectsOnceAndRestsTheThread()
+{
+    QFETCH(bool, reading);
+    ConnectedWindow w(device(64, 9600));
+    w.widget<QComboBox>("cComBaudrate")->setCurrentText("9600");
+    QVERIFY(w.connect());
+    if (reading) {
+        const int before = w.simulator.requestCount();
+        requestRange(w, "btRead", 1, 64);
+        QTRY_VERIFY_WITH_TIMEOUT(w.simulator.requestCount() >= before + 5, 20000);
+    }
+    w.simulator.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(w.answerer.messages().contains("Ошибка связи"), 2000);
+    QVERIFY(w.waitIdle());
+    QCOMPARE(w.answerer.messages().count("Ошибка связи"), 1);
+    QVERIFY(!w.isConnected());
+    QCOMPARE(linkState(w), QString("Нет связи"));
+    QVERIFY(!mbLine.isOpen);
+    const qint64 cpu = cpuMsInASecond();
+    QVERIFY2(cpu < 200, qPrintable(QString::number(cpu)));
+}
+
+// The reply never ends; "Отключить" abandons it, and the read's failure does not reach the
+// connection made after it.
+void tst_LinkWorker::stopDuringEndlessReply_letsANewConnectionStartAtOnce()
+{
+    ConnectedWindow w(device(32));
+    QVERIFY(w.connect());
+    const int before = w.simulator.requestCount();
+    w.simulator.setFault(Simulator::Fault::EndlessLine);
+    requestRange(w, "btRead", 1, 32);
+    QTRY_VERIFY_WITH_TIMEOUT(w.simulator.requestCount() > before, 5000);
+    w.click("Stop");
+    QElapsedTimer starting;
+    starting.start();
+    w.pressStart(w.simulator.portPath());
+    const qint64 startMs = starting.elapsed();
+    QVERIFY2(startMs < 100, qPrintable(QString::number(startMs)));
+    w.simulator.setFault(Simulator::Fault::None);
+    QVERIFY(w.waitIdle());
+    QVERIFY(w.answerer.messages().isEmpty());
+    QVERIFY(w.isConnected());
+    QVERIFY(mbLine.isOpen);
+    QVERIFY(w.modbusAnswers());
 }
 
 void tst_LinkWorker::closingTheWindowDuringWork_stillWritesIni()

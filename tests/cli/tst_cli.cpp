@@ -30,6 +30,7 @@ private slots:
     void writeSettings_wrongShapeReply_writesNothing_data();
     void writeSettings_wrongShapeReply_writesNothing();
     void scan_lateAnswer_isNoControllerAtTheNextAddress();
+    void download_waitsUntilTheControllerLeavesTransferMode();
 };
 
 namespace {
@@ -467,6 +468,22 @@ void tst_Cli::scan_lateAnswer_isNoControllerAtTheNextAddress()
         {"scan", "--port", simulator.portPath(), "--from", "17", "--to", "18", "--timeout", "250"});
     QCOMPARE(scan.out, QString());
     QCOMPARE(scan.code, 1);
+}
+
+// The controller talks on after the first archive; the next request waits for the quiet.
+void tst_Cli::download_waitsUntilTheControllerLeavesTransferMode()
+{
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32, 70));
+    QVERIFY(simulator.start());
+    simulator.setFault(Simulator::Fault::XmTrailingBytes);
+    const Run run =
+        tq17ctl(QStringList{"download", "a", "--events", "--channel", "1"} + line(simulator));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
+    QCOMPARE(simulator.completedUploads(), 2);
 }
 
 QTEST_MAIN(tst_Cli)

@@ -11,7 +11,7 @@ struct FaultEntry {
     const char *description;
 };
 
-constexpr std::array<FaultEntry, 21> kFaults = {{
+constexpr std::array<FaultEntry, 22> kFaults = {{
     {SimFault::None, "none", 0, "behave correctly"},
     {SimFault::NoReply, "no-reply", 0, "swallow the reply (the request still takes effect)"},
     {SimFault::BadCrc, "bad-crc", 0, "corrupt the last CRC byte of the reply"},
@@ -48,6 +48,8 @@ constexpr std::array<FaultEntry, 21> kFaults = {{
     {SimFault::XmStrayBytes, "xm-stray-bytes", 1,
      "follow one block by stray bytes (parameter: block number, default 1)"},
     {SimFault::XmSilence, "xm-silence", 0, "send nothing at all after \"C\""},
+    {SimFault::XmTrailingBytes, "xm-trailing-bytes", 300,
+     "after the final ACK send a byte every 10 ms (parameter: for ms, default 300)"},
 }};
 
 } // namespace

@@ -27,6 +27,7 @@ enum class SimFault {
     XmShortBlock,
     XmStrayBytes,
     XmSilence,
+    XmTrailingBytes,
 };
 
 bool isXmodemFault(SimFault fault);

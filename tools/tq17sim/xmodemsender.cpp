@@ -3,6 +3,8 @@
 #include "tools/tq17sim/crc16.h"
 #include "tools/tq17sim/line.h"
 
+#include <chrono>
+
 namespace {
 
 constexpr char kSoh = 0x01;
@@ -18,6 +20,8 @@ constexpr int kStartTimeoutMs = 3000;
 constexpr int kAckTimeoutMs = 2000;
 constexpr int kAttempts = 10;
 constexpr int kCancelGapMs = 20;
+constexpr int kTrailingStepMs = 10;
+constexpr char kTrailingByte = 0x55;
 const QByteArray kStrayBytes("\x55\xAA\x13", 3);
 
 } // namespace
@@ -32,7 +36,20 @@ bool XmodemSender::send(const QByteArray &archive, const FaultPlan::Shot &fault)
         if (!deliver(block(archive, number, fault)))
             return false;
     }
-    return deliver(QByteArray(1, kEot));
+    if (!deliver(QByteArray(1, kEot)))
+        return false;
+    if (fault.fault == SimFault::XmTrailingBytes)
+        sendTrailing(fault.parameter);
+    return true;
+}
+
+// A controller still leaving transfer mode: it talks on, and serves no request meanwhile.
+void XmodemSender::sendTrailing(int durationMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(durationMs);
+    while (std::chrono::steady_clock::now() < end && line_.pause(kTrailingStepMs) &&
+           line_.write(QByteArray(1, kTrailingByte), baud_)) {
+    }
 }
 
 bool XmodemSender::awaitStart()

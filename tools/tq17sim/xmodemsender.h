@@ -21,6 +21,7 @@ private:
     bool awaitStart();
     // Writes the frame until it is acknowledged (repeating it on NAK).
     bool deliver(const QByteArray &frame);
+    void sendTrailing(int durationMs);
     static QByteArray block(const QByteArray &archive, int number, const FaultPlan::Shot &fault);
 
     Line &line_;
