@@ -22,6 +22,11 @@ namespace {
 constexpr int ARCHIVE_ROWS[2] = {16000, 8000};
 constexpr int ROW_HEIGHT = 10;
 constexpr int LIST_COLUMNS[] = {0, 1, 7, 8, 14, 16, 18, 25};
+// An editor opens when asked for, not on every move of the cursor: moving through the table
+// must not write anything.
+constexpr QAbstractItemView::EditTriggers EDIT_TRIGGERS =
+    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
 
 QStringList columnHeaders()
 {
@@ -81,6 +86,7 @@ void MainWindow::setupChannelTable(int devType)
     delete oldModel;
     view->show();
     view->verticalHeader()->show();
+    view->setEditTriggers(EDIT_TRIGGERS);
 
     const ColumnWidths widths(view);
     sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
