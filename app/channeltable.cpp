@@ -3,6 +3,8 @@
 #include "app/columnwidths.h"
 #include "app/inifile.h"
 #include "app/linkworker.h"
+#include "app/textcelldelegate.h"
+#include "device/celledit.h"
 #include "device/channelformat.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
@@ -22,6 +24,11 @@ namespace {
 constexpr int ARCHIVE_ROWS[2] = {16000, 8000};
 constexpr int ROW_HEIGHT = 10;
 constexpr int LIST_COLUMNS[] = {0, 1, 7, 8, 14, 16, 18, 25};
+// An editor opens when asked for, not on every move of the cursor: moving through the table
+// must not write anything.
+constexpr QAbstractItemView::EditTriggers EDIT_TRIGGERS =
+    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
 
 QStringList columnHeaders()
 {
@@ -81,6 +88,7 @@ void MainWindow::setupChannelTable(int devType)
     delete oldModel;
     view->show();
     view->verticalHeader()->show();
+    view->setEditTriggers(EDIT_TRIGGERS);
 
     const ColumnWidths widths(view);
     sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
@@ -93,6 +101,10 @@ void MainWindow::setupChannelTable(int devType)
         auto *delegate = new comboBoxDelegate(view);
         for (int column : LIST_COLUMNS)
             view->setItemDelegateForColumn(column, delegate);
+        auto *textDelegate = new TextCellDelegate(view);
+        for (int column = 0; column < COLUMN_COUNT; ++column)
+            if (CellEdit::kindOf(column) == CellEdit::Kind::Text)
+                view->setItemDelegateForColumn(column, textDelegate);
     }
 
     for (int row = 0; row < data.chanCount; ++row)
@@ -126,6 +138,18 @@ void MainWindow::disconnectCellHook()
                &MainWindow::dataChangedSlot);
 }
 
+// A range operation works on the records as they were when its tick began, and its reads fill
+// the table: until it ends the table takes no edits and no settings file is loaded. An editor
+// open when it starts is closed without writing (closePersistentEditor closes any editor).
+void MainWindow::setRangeOperation(bool running)
+{
+    QTableView *view = ui->tvChannelsCfg;
+    if (running)
+        view->closePersistentEditor(view->currentIndex());
+    view->setEditTriggers(running ? QAbstractItemView::NoEditTriggers : EDIT_TRIGGERS);
+    ui->btImport->setEnabled(!running);
+}
+
 void MainWindow::on_btSelectSet_clicked()
 {
     for (int i = 0; i < COLUMN_COUNT; ++i) {
@@ -155,17 +179,18 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     if (change.channel >= 0 && change.channel < MAX_CHANNELS)
         change.before = ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
     const Data::CellWrite written = data.writeCell(topLeft, patch);
-    if (written == Data::CellWrite::Sent)
-        change.after = ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
-    switch (written) {
-    case Data::CellWrite::Refused:
-        // A refused edit shows the record's value again.
-        disconnectCellHook();
-        data.redrawCell(topLeft.row(), topLeft.column());
-        connectCellHook();
-        break;
-    case Data::CellWrite::Sent: sendCellPatch(patch, change); break;
-    case Data::CellWrite::Stored: break;
+    if (written == Data::CellWrite::Ignored)
+        return;
+    // The row shows what its record holds now, as a read of the channel would: the value as
+    // stored (rounded, cut to 16 bytes, or the old one when refused) and every cell that reads
+    // it (the scaled values at new decimals, the cells a module type leaves without meaning).
+    disconnectCellHook();
+    data.redrawRow(topLeft.row());
+    connectCellHook();
+    if (written == Data::CellWrite::Sent) {
+        change.after =
+            ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
+        sendCellPatch(patch, change);
     }
 }
 

@@ -74,8 +74,10 @@ MainWindow::MainWindow(QWidget *parent)
 }
 
 // The worker goes first: it ends its work after the exchange in progress and closes the port.
+// An editor left open commits as the table goes; that is not written.
 MainWindow::~MainWindow()
 {
+    disconnectCellHook();
     worker->stop();
     worker->runAndWait([this] { journal.close(); });
     worker.reset();

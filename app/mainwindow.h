@@ -85,6 +85,8 @@ private:
     void setupChannelTable(int devType);
     void connectCellHook();
     void disconnectCellHook();
+    // No edits and no settings import while a range read, range write or download runs.
+    void setRangeOperation(bool running);
 
     // Poll tick: what the window hands over, and its side of the steps
     TickInput takeTickInput(quint32 requests);

@@ -14,6 +14,13 @@
 #include <QPushButton>
 #include <cstring>
 
+namespace {
+
+// Requests whose work reads into or writes from the channel table's records, or takes long.
+constexpr quint32 RANGE_REQUESTS = REQ_READ | REQ_WRITE | REQ_ARC_LOAD | REQ_ARC_LOAD_ALL;
+
+} // namespace
+
 // The tick's exchanges run in the worker; a tick never starts while the previous one runs,
 // and requests made meanwhile wait for the next tick.
 void MainWindow::Timer()
@@ -24,6 +31,7 @@ void MainWindow::Timer()
     if (!requests)
         return;
     tickRunning = true;
+    setRangeOperation((requests & RANGE_REQUESTS) != 0);
     const TickInput input = takeTickInput(requests);
     worker->post([this, input] { PollTick(*worker, *this, journal, input).run(); });
 }
@@ -62,6 +70,7 @@ void MainWindow::tickEnded(quint32 unserved)
     if (worker->reportCurrent())
         data.restoreRequests(unserved);
     tickRunning = false;
+    setRangeOperation(false);
     if (pendingWrite)
         Timer();
 }

@@ -57,7 +57,7 @@ Data::CellWrite Data::writeCell(const QModelIndex &index, RegisterPatch &patch)
     const QString text = index.data(Qt::DisplayRole).toString();
     const CellEdit::Kind kind = CellEdit::kindOf(column);
     switch (kind) {
-    case CellEdit::Kind::DisplayOnly: r.edited = 1; return CellWrite::Stored;
+    case CellEdit::Kind::DisplayOnly: r.edited = 1; return CellWrite::Ignored;
     case CellEdit::Kind::Text:
         r.edited = 1;
         patch = storeText(channel, column, text);

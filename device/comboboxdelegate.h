@@ -3,7 +3,10 @@
 
 #include <QItemDelegate>
 
-// Editor for the channel-table columns whose values come from a fixed list.
+// Editor for the channel-table columns whose values come from a fixed list. Only an item a
+// person picks is written: a list closed without a pick (the cursor moving on, Esc, focus
+// leaving) writes nothing. A value outside the list is offered as an item of its own, which
+// writes nothing either.
 class comboBoxDelegate : public QItemDelegate
 {
     Q_OBJECT

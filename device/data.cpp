@@ -81,9 +81,14 @@ void Data::fillRow(int channel)
         model->setData(model->index(channel, column), colour, Qt::ForegroundRole);
         model->setData(model->index(channel, column), QVariant(), Qt::BackgroundRole);
     }
-    for (int column = 0; column < model->columnCount(); ++column)
-        redrawCell(channel, column);
+    redrawRow(channel);
     channelRecords[channel].edited = 0;
+}
+
+void Data::redrawRow(int channel)
+{
+    for (int column = 0; column < channelModel()->columnCount(); ++column)
+        redrawCell(channel, column);
 }
 
 void Data::markRefused(int channel, int column)

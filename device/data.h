@@ -68,13 +68,16 @@ public:
     void showSerialNumber(quint32 number);
 
     void fillRow(int channel);
+    // Every cell of the row drawn from its record; colours and marks stay.
+    void redrawRow(int channel);
     void redrawCell(int channel, int column);
     // Drawn red until the channel's row is filled again from a read.
     void markRefused(int channel, int column);
     // What became of an edited cell: refused (the text cannot be a value of its
     // field, nothing changed), stored in its record only, or also to be sent to the controller
-    // as the patch.
-    enum class CellWrite { Refused, Stored, Sent };
+    // as the patch; ignored in a column drawn from live values, where the text stays until the
+    // next redraw.
+    enum class CellWrite { Refused, Stored, Sent, Ignored };
     CellWrite writeCell(const QModelIndex &index, RegisterPatch &patch);
 
 private:

@@ -1,6 +1,7 @@
 #include "device/channelrecord.h"
 #include "device/comboboxdelegate.h"
 #include "device/controllertext.h"
+#include "journal/journal.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QComboBox>
@@ -46,6 +47,18 @@ void readChannels(ConnectedWindow &w, int first, int last)
     w.simulator.clearLogs();
 }
 
+QTableView *table(const ConnectedWindow &w)
+{
+    return w.widget<QTableView>("tvChannelsCfg");
+}
+
+// The list open on the table's current cell, after F2; null when none opened.
+QComboBox *openList(ConnectedWindow &w)
+{
+    QTest::keyClick(table(w), Qt::Key_F2);
+    return qobject_cast<QComboBox *>(table(w)->indexWidget(table(w)->currentIndex()));
+}
+
 Simulator::Options device(int channels)
 {
     Simulator::Options options;
@@ -74,6 +87,8 @@ private slots:
     void silentControllerDuringMaskEdit_writesNothingAndDisconnects();
     void offlineEdit_changesOnlyTheRecord();
     void delegate_offersTheColumnsListAndStoresTheChoice();
+    void listLeftWithoutPick_writesNothing_data();
+    void listLeftWithoutPick_writesNothing();
 };
 
 // A locale with an 8-bit page of its own must not change what reaches the controller.
@@ -290,9 +305,80 @@ void tst_CellEdit::delegate_offersTheColumnsListAndStoresTheChoice()
     model(w)->setData(index, "Интервал", Qt::EditRole);
     delegate->setEditorData(combo, index);
     QCOMPARE(combo->currentIndex(), 1);
-    combo->setCurrentIndex(2);
+    QTest::keyClick(combo, Qt::Key_Down);
     delegate->setModelData(combo, model(w), index);
     QCOMPARE(channelRecords[1].arcMode, 2);
+}
+
+void tst_CellEdit::listLeftWithoutPick_writesNothing_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::newRow("Состоян.") << 0;
+    QTest::newRow("Тип. устр.") << 1;
+    QTest::newRow("Ед. измер.") << 7;
+    QTest::newRow("Дискрет") << 8;
+    QTest::newRow("Тип1") << 14;
+    QTest::newRow("Тип2") << 16;
+    QTest::newRow("Тип3") << 18;
+    QTest::newRow("Арх. статус") << 25;
+}
+
+// Channel 10 holds module type 6, which is not in the list. The cursor passes through the cell
+// (arrow keys, Tab), then its list is opened and left by Esc, Tab and focus moving elsewhere.
+void tst_CellEdit::listLeftWithoutPick_writesNothing()
+{
+    QFETCH(int, column);
+    ConnectedWindow w;
+    w.simulator.setHoldingRegister(block(9) + 3, 0x1410);
+    QVERIFY(w.connect());
+    readChannels(w, 10, 10);
+    QCOMPARE(cellText(w, 9, 1), QString("6"));
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    QTableView *view = table(w);
+    const QString shown = cellText(w, 9, column);
+
+    view->setFocus();
+    view->setCurrentIndex(model(w)->index(8, column));
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Backtab);
+    QCOMPARE(view->currentIndex(), model(w)->index(9, column));
+    QVERIFY(w.waitIdle());
+    QVERIFY(w.simulator.writeLog().isEmpty());
+    QVERIFY(!view->indexWidget(view->currentIndex()));
+
+    for (Qt::Key leave : {Qt::Key_Escape, Qt::Key_Tab, Qt::Key_unknown}) {
+        view->setCurrentIndex(model(w)->index(9, column));
+        QComboBox *list = openList(w);
+        QVERIFY(list);
+        QCOMPARE(list->currentText(), shown);
+        if (leave == Qt::Key_unknown)
+            w.widget<QSpinBox>("sbBeginChan")->setFocus();
+        else
+            QTest::keyClick(list, leave);
+        QTRY_VERIFY(!view->indexWidget(model(w)->index(9, column)));
+    }
+    QVERIFY(w.waitIdle());
+    QVERIFY(w.simulator.writeLog().isEmpty());
+    QCOMPARE(w.simulator.holdingRegister(block(9) + 3), quint16(0x1410));
+    QCOMPARE(cellText(w, 9, column), shown);
+    QVERIFY(Journal().entries({}).isEmpty());
+
+    // A pick is written.
+    view->setCurrentIndex(model(w)->index(9, column));
+    QComboBox *list = openList(w);
+    QVERIFY(list);
+    const int picked = list->currentIndex() == list->count() - 1 ? 0 : list->count() - 1;
+    list->setFocus();
+    QTest::keyClick(list, picked == 0 ? Qt::Key_Home : Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(model(w)->index(9, column)));
+    QVERIFY(w.waitIdle());
+    QVERIFY(!w.simulator.writeLog().isEmpty());
+    QCOMPARE(Journal().entries({}).size(), 1);
 }
 
 QTEST_MAIN(tst_CellEdit)
