@@ -10,7 +10,7 @@ struct FaultEntry {
     int defaultParameter;
 };
 
-constexpr std::array<FaultEntry, 15> kFaults = {{
+constexpr std::array<FaultEntry, 16> kFaults = {{
     {SimFault::None, "none", 0},
     {SimFault::NoReply, "no-reply", 0},
     {SimFault::BadCrc, "bad-crc", 0},
@@ -21,6 +21,7 @@ constexpr std::array<FaultEntry, 15> kFaults = {{
     {SimFault::EndlessLine, "endless-line", 5000},
     {SimFault::StopAnswering, "stop-answering", 0},
     {SimFault::IgnoreWrite, "ignore-write", 0},
+    {SimFault::ForeignWrite, "foreign-write", 60},
     {SimFault::XmEotAtOnce, "xm-eot-at-once", 0},
     {SimFault::XmBadBlockCrc, "xm-bad-block-crc", 1},
     {SimFault::XmShortBlock, "xm-short-block", 1},

@@ -16,6 +16,7 @@ enum class SimFault {
     EndlessLine,     // after the reply send a byte every 10 ms (parameter: for ms, default 5000)
     StopAnswering,   // answer no request any more, until another fault is set
     IgnoreWrite,     // acknowledge a function-16 write but keep the registers as they were
+    ForeignWrite, // another master adds 1 to a holding register first (parameter: address, default 60)
     XmEotAtOnce,     // answer "C" with EOT instead of the first block
     XmBadBlockCrc,   // corrupt the CRC of one block (parameter: block number, default 1)
     XmShortBlock, // send one block as a 128-byte XMODEM block (parameter: block number, default 1)
