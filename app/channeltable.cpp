@@ -67,7 +67,11 @@ void MainWindow::setupChannelTable(int devType)
     data.devType = devType;
     data.chanCount = devType == 1 ? 64 : 32;
     archive.setupTables(ARCHIVE_ROWS[devType]);
-    setDefaultModuleTypes(devType);
+    // Records filled for this device type are kept: the table is drawn from them.
+    if (recordsFilledFor != devType) {
+        setDefaultModuleTypes(devType);
+        recordsFilledFor = -1;
+    }
 
     for (int i = 0; i < COLUMN_COUNT; ++i) {
         ui->lwSelect->item(i)->setCheckState(iniBlock.columnShown[i] ? Qt::Checked : Qt::Unchecked);
@@ -177,10 +181,12 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     change.channel = topLeft.row();
     change.column = topLeft.column();
     if (change.channel >= 0 && change.channel < MAX_CHANNELS)
-        change.before = ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
+        change.before = controllerCells.text(change.channel, change.column);
     const Data::CellWrite written = data.writeCell(topLeft, patch);
     if (written == Data::CellWrite::Ignored)
         return;
+    if (written != Data::CellWrite::Refused)
+        recordsFilledFor = data.devType;
     // The row shows what its record holds now, as a read of the channel would: the value as
     // stored (rounded, cut to 16 bytes, or the old one when refused) and every cell that reads
     // it (the scaled values at new decimals, the cells a module type leaves without meaning).
@@ -215,7 +221,9 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
             return;
         }
         log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
-        if (!taken)
+        if (taken)
+            worker->report([this, change] { controllerCells.taken(change); });
+        else
             worker->report([this, change] { cellNotTaken(change); });
     });
 }

@@ -46,6 +46,7 @@ void MainWindow::on_Start_clicked()
     linkAddress = address;
     connectedPort = QStringLiteral("%1, %2, адрес %3").arg(portName).arg(baudRate).arg(address);
     identified = false;
+    controllerCells.clear();
     archiveStore.beginConnection(0);
     data.reqIdentify = 1;
     data.online = true;

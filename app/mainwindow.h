@@ -1,6 +1,7 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "app/controllercells.h"
 #include "app/polltick.h"
 #include "archive/archive.h"
 #include "archive/archivestore.h"
@@ -105,8 +106,9 @@ private:
     void writeCompareProgress(int progress) override;
     void writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan) override;
     void rangeWriteStarted() override;
-    void channelWritten(int channel, int progress, const QVector<FieldChange> &refused) override;
-    void rangeWriteEnded(Ending ending) override;
+    void channelWritten(int channel, int progress, const QVector<FieldChange> &taken,
+                        const QVector<FieldChange> &refused) override;
+    void rangeWriteEnded(Ending ending, const QVector<int> &changed) override;
     void writeNotTaken(const QString &line) override;
     void journalFailed(const QString &error) override;
     void cellNotTaken(const FieldChange &change);
@@ -173,6 +175,12 @@ private:
     QStringList refusedLines;
     // The clock write sets the PC's time ("Синхронизировать").
     bool clockSync = false;
+    // The factory number "Записать" was pressed for, checked when pressed.
+    quint32 requestedFactoryNumber = 0;
+    // The controller's values as this connection knows them, for the journal.
+    ControllerCells controllerCells;
+    // The device type the records were filled for (imported, edited, read); -1: none.
+    int recordsFilledFor = -1;
 };
 
 #endif

@@ -57,8 +57,9 @@ void PollTick::run()
     for (quint32 request = REQ_SERIAL_NUM_SET; request <= REQ_DIRECT_MODE; request <<= 1) {
         if (!(input.requests & request))
             continue;
+        const bool served = runStep(request);
         const quint32 later = input.requests & ~((request << 1) - 1);
-        if (!runStep(request) || worker.stopping()) {
+        if (!served || worker.stopping()) {
             report([later](PollView &v) { v.tickEnded(later); });
             return;
         }
@@ -213,20 +214,19 @@ bool PollTick::serveWrite()
     return compareBeforeWrite();
 }
 
-// The range is read into a copy: the table's records stay as the user made them.
+// The range's registers are read as they are: the list is made from them and from the records
+// as the window holds them when the read ends.
 bool PollTick::compareBeforeWrite()
 {
     if (input.firstChan < 1)
         input.firstChan = 1;
-    auto plan = std::make_shared<WritePlan>();
-    plan->after = records;
-    plan->before = records;
-    plan->firstChan = input.firstChan;
-    plan->lastChan = input.lastChan;
+    auto plan = std::make_shared<WritePlan>(link.devType(), input.firstChan - 1, input.lastChan - 1);
+    plan->saveAfter = input.requests & REQ_SAVE;
+    input.requests &= ~REQ_SAVE;
     worker.clearCancel();
     report([](PollView &v) { v.writeCompareStarted(); });
-    for (int i = input.firstChan - 1; i < input.lastChan && i < link.channelCount(); ++i) {
-        link.readChannel(i, plan->before[size_t(i)]);
+    for (int i = plan->first(); i <= plan->last(); ++i) {
+        link.readBlock(i, plan->held(i));
         if (checkLink()) {
             report([](PollView &v) { v.writeCompared(Ending::LinkFailed, nullptr); });
             return false;
@@ -242,46 +242,52 @@ bool PollTick::compareBeforeWrite()
     return true;
 }
 
-// A channel is written whole and read back before the next: a cancel is looked at only between
-// channels, and each changed field is journalled with what the controller made of it.
+// Only channels with a listed change are written, each read back before the next: a cancel is
+// looked at only between channels, and each listed field is journalled with what the controller
+// made of it.
 bool PollTick::writeConfirmed(const WritePlan &plan)
 {
     worker.clearCancel();
     report([](PollView &v) { v.rangeWriteStarted(); });
-    for (int i = plan.firstChan - 1; i < plan.lastChan && i < link.channelCount(); ++i) {
-        const ChannelRecord &sent = plan.after[size_t(i)];
-        const QVector<FieldChange> changes =
-            ChannelDiff::writtenFields(link.devType(), i, plan.before[size_t(i)], sent);
-        ChannelRecord held = sent;
-        link.writeChannel(i, sent);
-        if (!ControllerLink::linkError())
-            link.readChannel(i, held);
-        if (ControllerLink::linkError()) {
+    QVector<int> changed;
+    for (int i = plan.first(); i <= plan.last(); ++i) {
+        const QVector<FieldChange> changes = plan.changesOf(i);
+        if (changes.isEmpty())
+            continue;
+        QVector<FieldChange> refused;
+        switch (plan.writeChannel(link, i, refused)) {
+        case RangeWrite::Outcome::LinkFailed:
             for (const FieldChange &change : changes)
                 log.change(change, Journal::LINK_ERROR);
             checkLink();
-            report([](PollView &v) { v.rangeWriteEnded(Ending::LinkFailed); });
+            report([](PollView &v) { v.rangeWriteEnded(Ending::LinkFailed, {}); });
             return false;
-        }
-        const QVector<FieldChange> refused =
-            ChannelDiff::writtenFields(link.devType(), i, sent, held);
-        auto isRefused = [&refused](const FieldChange &change) {
-            return std::any_of(refused.begin(), refused.end(), [&](const FieldChange &r) {
-                return r.column == change.column;
+        case RangeWrite::Outcome::ControllerChanged: changed << i; break;
+        case RangeWrite::Outcome::Written: {
+            QVector<FieldChange> taken;
+            for (const FieldChange &change : changes) {
+                const bool isRefused =
+                    std::any_of(refused.begin(), refused.end(),
+                                [&](const FieldChange &r) { return r.column == change.column; });
+                log.change(change, isRefused ? Journal::NOT_TAKEN : Journal::OK);
+                if (!isRefused)
+                    taken << change;
+            }
+            report([i, progress = rangeProgress(i), taken, refused](PollView &v) {
+                v.channelWritten(i, progress, taken, refused);
             });
-        };
-        for (const FieldChange &change : changes)
-            log.change(change, isRefused(change) ? Journal::NOT_TAKEN : Journal::OK);
-        report([i, progress = rangeProgress(i), refused](PollView &v) {
-            v.channelWritten(i, progress, refused);
-        });
+            break;
+        }
+        }
         if (worker.cancelled()) {
             const Ending ending = worker.stopping() ? Ending::Stopped : Ending::Cancelled;
-            report([ending](PollView &v) { v.rangeWriteEnded(ending); });
+            report([ending, changed](PollView &v) { v.rangeWriteEnded(ending, changed); });
             return true;
         }
     }
-    report([](PollView &v) { v.rangeWriteEnded(Ending::Done); });
+    if (plan.saveAfter)
+        input.requests |= REQ_SAVE;
+    report([changed](PollView &v) { v.rangeWriteEnded(Ending::Done, changed); });
     return true;
 }
 

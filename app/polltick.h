@@ -5,6 +5,7 @@
 #include "device/archivedownload.h"
 #include "device/channelrecord.h"
 #include "device/controllerlink.h"
+#include "device/rangewrite.h"
 
 #include <QByteArray>
 #include <array>
@@ -15,12 +16,11 @@ class LinkWorker;
 
 using ChannelRecords = std::array<ChannelRecord, MAX_CHANNELS>;
 
-// A range write the user confirmed after seeing how it changes the controller's values.
-struct WritePlan {
-    ChannelRecords before; // as read from the controller
-    ChannelRecords after;  // to be written
-    int firstChan = 1;
-    int lastChan = 1;
+// A range write: read, listed to the user, then written once confirmed. A save asked for
+// together with it goes out after it, and not at all when the write does not go ahead.
+struct WritePlan : RangeWrite {
+    using RangeWrite::RangeWrite;
+    bool saveAfter = false;
 };
 
 // What a tick is asked to do, taken from the window when the tick is handed to the worker.
@@ -67,9 +67,11 @@ public:
     virtual void writeCompareProgress(int progress) = 0;
     virtual void writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan) = 0;
     virtual void rangeWriteStarted() = 0;
-    // The fields of the channel the controller did not take, as read back.
-    virtual void channelWritten(int channel, int progress, const QVector<FieldChange> &refused) = 0;
-    virtual void rangeWriteEnded(Ending ending) = 0;
+    // The listed fields of the channel the controller took, and those it did not, as read back.
+    virtual void channelWritten(int channel, int progress, const QVector<FieldChange> &taken,
+                                const QVector<FieldChange> &refused) = 0;
+    // changed: the channels not written since the controller changed them after the list.
+    virtual void rangeWriteEnded(Ending ending, const QVector<int> &changed) = 0;
     // A device-wide write read back different from what was sent.
     virtual void writeNotTaken(const QString &line) = 0;
     virtual void journalFailed(const QString &error) = 0;

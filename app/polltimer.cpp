@@ -46,7 +46,7 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     TickInput input;
     input.requests = requests;
     input.devType = data.devType;
-    input.factoryNumber = static_cast<quint32>(ui->SerialNumDev->text().toInt());
+    input.factoryNumber = requestedFactoryNumber;
     const int hwIndex = ui->HW_Ver->currentIndex();
     input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
     input.clock = DeviceText::clockSeconds(ui->dateSet->date(), ui->timeSet->time());
@@ -149,6 +149,8 @@ void MainWindow::rangeReadStarted()
 void MainWindow::channelRead(int channel, const ChannelRecord &record, int progress)
 {
     channelRecords[channel] = record;
+    controllerCells.channelRead(channel, record);
+    recordsFilledFor = data.devType;
     data.settingsKnown.set(size_t(channel));
     data.setActive(channel, 1);
     data.fillRow(channel);
@@ -176,8 +178,9 @@ void MainWindow::writeCompareProgress(int progress)
 }
 
 // Nothing is written until the differences were seen and confirmed; the write itself is the
-// next tick's, with the records that were compared.
-void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan)
+// next tick's. The list is made from the records as they are when the read ended, and made
+// again if they changed while it was open.
+void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> compared)
 {
     removeProgressBar();
     if (ending != Ending::Done || !worker->reportCurrent()) {
@@ -185,17 +188,19 @@ void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> p
         return;
     }
     showLinkState();
-    QVector<FieldChange> changes;
-    for (int i = plan->firstChan - 1; i < plan->lastChan && i < data.chanCount; ++i)
-        changes += ChannelDiff::writtenFields(data.devType, i, plan->before[size_t(i)],
-                                              plan->after[size_t(i)]);
-    if (changes.isEmpty()) {
-        showInformation(QStringLiteral("Нет изменений"));
-        return;
-    }
-    WriteDiffDialog dialog(changes, this);
-    if (dialog.exec() != QDialog::Accepted || !data.online)
-        return;
+    auto plan = std::make_shared<WritePlan>(*compared);
+    do {
+        plan->list(channelRecords);
+        if (plan->changes().isEmpty()) {
+            showInformation(QStringLiteral("Нет изменений"));
+            if (plan->saveAfter && data.online)
+                data.reqSave = 1;
+            return;
+        }
+        WriteDiffDialog dialog(plan->changes(), this);
+        if (dialog.exec() != QDialog::Accepted || !data.online)
+            return;
+    } while (!plan->listedFrom(channelRecords));
     pendingWrite = std::move(plan);
     data.reqWrite = 1;
 }
@@ -206,8 +211,11 @@ void MainWindow::rangeWriteStarted()
     showProgressBar(QStringLiteral("Запись каналов"), true);
 }
 
-void MainWindow::channelWritten(int channel, int progress, const QVector<FieldChange> &refused)
+void MainWindow::channelWritten(int channel, int progress, const QVector<FieldChange> &taken,
+                                const QVector<FieldChange> &refused)
 {
+    for (const FieldChange &change : taken)
+        controllerCells.taken(change);
     for (const FieldChange &change : refused) {
         data.markRefused(channel, change.column);
         refusedLines << QString::asprintf("Канал %02d, ", channel + 1) +
@@ -219,11 +227,19 @@ void MainWindow::channelWritten(int channel, int progress, const QVector<FieldCh
 }
 
 // A write the controller did not take in full is not reported as done.
-void MainWindow::rangeWriteEnded(Ending ending)
+void MainWindow::rangeWriteEnded(Ending ending, const QVector<int> &changed)
 {
     removeProgressBar();
-    if (refusedLines.isEmpty() || ending != Ending::Done)
+    if ((refusedLines.isEmpty() && changed.isEmpty()) || ending != Ending::Done)
         showEnding(ending, QStringLiteral("Запись завершена"));
+    if (!changed.isEmpty()) {
+        QStringList numbers;
+        for (int channel : changed)
+            numbers << QString::number(channel + 1);
+        showLinkState();
+        showWarning(QStringLiteral("Контроллер изменился после сравнения, не записаны каналы: ") +
+                    numbers.join(QStringLiteral(", ")));
+    }
     if (!refusedLines.isEmpty())
         showNotTaken(refusedLines);
 }
@@ -305,6 +321,10 @@ void MainWindow::on_btCancel_clicked()
 
 void MainWindow::on_SerialNumSet_clicked()
 {
+    if (!DeviceText::parseFactoryNumber(ui->SerialNumDev->text(), requestedFactoryNumber)) {
+        showCritical(QStringLiteral("Неверный заводской номер"));
+        return;
+    }
     data.reqSerialNumSet = 1;
 }
 void MainWindow::on_HW_VerSet_clicked()

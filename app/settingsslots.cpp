@@ -45,6 +45,7 @@ void MainWindow::on_btImport_clicked()
         return;
     }
     data.settingsKnown.set();
+    recordsFilledFor = data.devType;
     disconnectCellHook();
     for (int c = 0; c < data.chanCount; ++c)
         data.fillRow(c);

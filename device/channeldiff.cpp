@@ -1,51 +1,72 @@
 #include "device/channeldiff.h"
 
 #include "device/channelformat.h"
+#include "device/channelimage.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
+#include "device/controllertext.h"
 #include "device/registermap.h"
 
 #include <QRegularExpression>
+#include <QStringList>
+#include <QtAlgorithms>
 
 namespace ChannelDiff {
 
 namespace {
 
-// A text field up to its terminator: bytes after it are never shown.
-QByteArray text(const char *chars)
+// The registers (or the bits of one) a range write sends, by the column that shows them.
+struct WrittenField {
+    int column;
+    int reg;
+    int words;
+    quint16 mask;
+};
+
+constexpr int TEXT_WORDS = ControllerText::FIELD_SIZE / 2;
+
+constexpr WrittenField WRITTEN_FIELDS[] = {
+    {1, CH_CONFIG, 1, CONFIG_MODULE_MASK},
+    {2, CH_TAG, TEXT_WORDS, 0xFFFF},
+    {7, CH_CONFIG, 1, CONFIG_UNIT_MASK},
+    {8, CH_CONFIG, 1, CONFIG_DECIMALS_MASK},
+    {9, CH_GAS_NAME, TEXT_WORDS, 0xFFFF},
+    {12, CH_RANGE_MIN, 1, 0xFFFF},
+    {13, CH_RANGE_MAX, 1, 0xFFFF},
+    {14, CH_THRESHOLD1, 1, THRESHOLD_BELOW_BIT},
+    {15, CH_THRESHOLD1, 1, THRESHOLD_VALUE_MASK},
+    {16, CH_THRESHOLD2, 1, THRESHOLD_BELOW_BIT},
+    {17, CH_THRESHOLD2, 1, THRESHOLD_VALUE_MASK},
+    {18, CH_THRESHOLD3, 1, THRESHOLD_BELOW_BIT},
+    {19, CH_THRESHOLD3, 1, THRESHOLD_VALUE_MASK},
+    {20, CH_HYSTERESIS, 1, 0xFFFF},
+    {21, CH_DELAY, 1, 0xFFFF},
+    {22, CH_DEAD_ZONE, 1, 0xFFFF},
+    {26, CH_ARC_INTERVAL, 1, 0xFFFF},
+    {27, CH_ARC_DELTA, 1, 0xFFFF},
+    {32, CH_CURRENT_ALARM, 1, 0xFFFF},
+    {33, CH_CURRENT_INIT, 1, 0xFFFF},
+    {34, CH_CURRENT_SERVICE, 1, 0xFFFF},
+    {35, CH_MODULE_ADDRESS, 1, 0xFFFF},
+};
+
+QVector<quint16> fieldWords(const WrittenField &field, const ChannelBlock &block)
 {
-    return QByteArray(chars, int(qstrnlen(chars, 16)));
+    QVector<quint16> words;
+    for (int i = 0; i < field.words; ++i)
+        words << quint16(block[size_t(field.reg + i)] & field.mask);
+    return words;
 }
 
-// What the range write puts into the controller for a column; columns it does not write
-// have no entry.
-QVariant writtenValue(int devType, const ChannelRecord &r, int column)
+// The field's register bits, for a difference the table's texts do not show (bits of an
+// internal channel's module type, the low byte of the module address).
+QString registerText(const WrittenField &field, const QVector<quint16> &words)
 {
-    switch (column) {
-    case 1: return r.moduleType ? (r.moduleType - 1) & 15 : 0;
-    case 2: return text(r.tag);
-    case 7: return r.unit & 15;
-    case 8: return r.decimals & 3;
-    case 9: return text(r.gasName);
-    case 12: return quint16(r.rangeMin);
-    case 13: return quint16(r.rangeMax);
-    case 14: return r.thr1Type & 1;
-    case 15: return r.thr1 & THRESHOLD_VALUE_MASK;
-    case 16: return r.thr2Type & 1;
-    case 17: return r.thr2 & THRESHOLD_VALUE_MASK;
-    case 18: return devType == 1 ? 0 : r.thr3Type & 1;
-    case 19: return devType == 1 ? 0 : r.thr3 & THRESHOLD_VALUE_MASK;
-    case 20: return quint16(r.hysteresis);
-    case 21: return quint16(r.delay);
-    case 22: return quint16(r.deadZone);
-    case 26: return quint16(r.arcInterval);
-    case 27: return quint16(r.arcDelta);
-    case 32: return quint16(r.currentAlarm);
-    case 33: return quint16(r.currentInit);
-    case 34: return quint16(r.currentService);
-    case 35: return quint16(r.moduleAddress * 256);
-    default: return {};
-    }
+    const int shift = qCountTrailingZeroBits(field.mask);
+    QStringList values;
+    for (quint16 word : words)
+        values << QString::number(word >> shift);
+    return values.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -57,16 +78,26 @@ QString columnTitle(int column)
     return title.simplified();
 }
 
-QVector<FieldChange> writtenFields(int devType, int channel, const ChannelRecord &before,
-                                   const ChannelRecord &after)
+QVector<FieldChange> blockChanges(int devType, int channel, const ChannelBlock &held,
+                                  const ChannelBlock &sent)
 {
+    ChannelRecord heldRecord{}, sentRecord{};
+    ChannelImage::decode(devType, channel, held, heldRecord);
+    ChannelImage::decode(devType, channel, sent, sentRecord);
     QVector<FieldChange> changes;
-    for (int column = 0; column < COLUMN_COUNT; ++column) {
-        const QVariant old = writtenValue(devType, before, column);
-        if (!old.isValid() || old == writtenValue(devType, after, column))
+    for (const WrittenField &field : WRITTEN_FIELDS) {
+        const QVector<quint16> before = fieldWords(field, held);
+        const QVector<quint16> after = fieldWords(field, sent);
+        if (before == after)
             continue;
-        changes.append({channel, column, ChannelFormat::cell(before, column).toString(),
-                        ChannelFormat::cell(after, column).toString()});
+        FieldChange change{channel, field.column,
+                           ChannelFormat::cell(heldRecord, field.column).toString(),
+                           ChannelFormat::cell(sentRecord, field.column).toString()};
+        if (change.before == change.after) {
+            change.before = registerText(field, before);
+            change.after = registerText(field, after);
+        }
+        changes.append(change);
     }
     return changes;
 }

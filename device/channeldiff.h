@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVector>
 
-struct ChannelRecord;
+#include "device/channelimage.h"
 
 // One field of a channel that differs between two records, with the texts the channel table
 // shows for each.
@@ -15,15 +15,16 @@ struct FieldChange {
     QString after;
 };
 
-// Compares channel records in the fields a range write sends, as the controller stores them:
-// a difference the write would not carry (a mask bit, a live value) is no change.
+// Compares channel blocks in the registers a range write sends: every register bit the write
+// changes is a change, named by the column that shows it.
 namespace ChannelDiff {
 
 // A column header on one line, as a message or a journal names the field.
 QString columnTitle(int column);
-// The written fields of the channel in which the records differ, in column order.
-QVector<FieldChange> writtenFields(int devType, int channel, const ChannelRecord &before,
-                                   const ChannelRecord &after);
+// The written fields in which the blocks differ, in column order, with the table's texts; where
+// those are equal, the field's register values.
+QVector<FieldChange> blockChanges(int devType, int channel, const ChannelBlock &held,
+                                  const ChannelBlock &sent);
 // "Канал 03, Порог1: 10.0 → 12.5"
 QString describe(const FieldChange &change);
 

@@ -1,6 +1,7 @@
 #ifndef CONTROLLERLINK_H
 #define CONTROLLERLINK_H
 
+#include "device/channelimage.h"
 #include "device/channelrecord.h"
 #include "device/registermap.h"
 
@@ -49,8 +50,9 @@ public:
     // Status, concentration, ADC and PWM values of every channel; stops at a failed reply.
     void readLiveValues(ChannelRecord *records);
     void readChannel(int channel, ChannelRecord &record);
-    // Read-modify-write of the channel's block; nothing is written when the read fails.
-    void writeChannel(int channel, const ChannelRecord &record);
+    // The channel's registers as they are; false when the read failed.
+    bool readBlock(int channel, ChannelBlock &block);
+    void writeBlock(int channel, const ChannelBlock &block);
 
     // One function-16 write of one register; false when its reply failed.
     bool writeRegister(int address, quint16 value);

@@ -1,5 +1,7 @@
 #include "device/devicetext.h"
 
+#include <QRegularExpression>
+
 namespace DeviceText {
 
 quint32 clockSeconds(const QDate &date, const QTime &time)
@@ -11,6 +13,18 @@ quint32 clockSeconds(const QDate &date, const QTime &time)
 QDateTime wallClock(quint32 seconds)
 {
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+}
+
+// Digits only: a sign, spaces or a letter make no number rather than part of one.
+bool parseFactoryNumber(const QString &text, quint32 &number)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    if (!digits.match(text).hasMatch() || !ok || value > 0xFFFFFFFFu)
+        return false;
+    number = quint32(value);
+    return true;
 }
 
 QString clockText(quint32 seconds)

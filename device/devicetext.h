@@ -14,6 +14,8 @@ quint32 clockSeconds(const QDate &date, const QTime &time);
 QDateTime wallClock(quint32 seconds);
 // "dd.MM.yyyy HH:mm:ss", as the window's date and time fields show it.
 QString clockText(quint32 seconds);
+// A factory number typed as an unsigned decimal number of 32 bits; false for any other text.
+bool parseFactoryNumber(const QString &text, quint32 &number);
 // "v.01.02"
 QString hardwareVersion(quint16 version);
 

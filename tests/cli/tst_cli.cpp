@@ -1,5 +1,6 @@
 #include "archive/archiverecord.h"
 #include "device/channeldiff.h"
+#include "device/channelimage.h"
 #include "device/channelrecord.h"
 #include "device/registermap.h"
 #include "tests/support/connectedwindow.h"
@@ -22,6 +23,7 @@ private slots:
     void downloadAllAndExport_equalTheWindows();
     void writeSettings_printsWritesAndChecks_data();
     void writeSettings_printsWritesAndChecks();
+    void writeSettings_leavesAChannelChangedAfterTheList();
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void downloadOnAFullDisk_namesTheFileAndKeepsNone_data();
@@ -282,10 +284,14 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
     QVERIFY(simulator.start());
     ChannelRecord before, after;
     QVERIFY(writeChangedSettings(simulator, before, after));
+    ChannelBlock held;
+    for (int k = 0; k < CHANNEL_BLOCK_SIZE; ++k)
+        held[size_t(k)] = simulator.holdingRegister(channelBlock(2) + k);
+    const ChannelBlock sent = ChannelImage::encode(0, after, held);
     QStringList lines, refusedLines;
-    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, before, after))
+    for (const FieldChange &change : ChannelDiff::blockChanges(0, 2, held, sent))
         lines << ChannelDiff::describe(change);
-    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, after, before))
+    for (const FieldChange &change : ChannelDiff::blockChanges(0, 2, sent, held))
         refusedLines << ChannelDiff::describe(change);
     QCOMPARE(lines.size(), 2);
 
@@ -301,6 +307,45 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
     simulator.setFault(Simulator::Fault::None);
     const Run check = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
     QCOMPARE(check.out == "Нет изменений\n", taken);
+}
+
+// Another master changes channel 3's delay between the list and the write: channel 3 keeps its
+// value, channel 2 is written, and the command fails.
+void tst_Cli::writeSettings_leavesAChannelChangedAfterTheList()
+{
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
+    QByteArray file = readFile("s.bin");
+    const int delay2 = channelBlock(1) + CH_DELAY, delay3 = channelBlock(2) + CH_DELAY;
+    const quint16 held3 = simulator.holdingRegister(delay3);
+    for (const int c : {1, 2}) {
+        ChannelRecord record;
+        std::memcpy(&record, file.constData() + c * sizeof record, sizeof record);
+        record.delay += 5;
+        file.replace(c * int(sizeof record), int(sizeof record),
+                     QByteArray(reinterpret_cast<const char *>(&record), sizeof record));
+    }
+    QFile changed("s.bin");
+    QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(file) == file.size());
+    changed.close();
+    const QStringList arguments = QStringList{"write-settings", "s.bin", "--channels", "2-3"} +
+                                  line(simulator);
+    const int before = simulator.requestCount();
+    QCOMPARE(tq17ctl(arguments + QStringList{"--dry-run"}).code, 0);
+    const int listed = simulator.requestCount() - before;
+    const quint16 expected2 = quint16(simulator.holdingRegister(delay2) + 5);
+
+    // The first request after the list is channel 2's read before its write: the next, channel 3's.
+    simulator.setFault(Simulator::Fault::ForeignWrite, listed + 3, delay3, 1);
+    const Run run = tq17ctl(arguments);
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err, QString("Контроллер изменился после сравнения, не записаны каналы: 3\n"));
+    QCOMPARE(simulator.holdingRegister(delay3), quint16(held3 + 1));
+    QCOMPARE(simulator.holdingRegister(delay2), expected2);
 }
 
 void tst_Cli::failures_exitWithTheirCodeAndMessage_data()

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableWidget>
+#include <utility>
 
 namespace {
 // A file dialog fills its folder view in the background and then selects its
@@ -59,6 +60,8 @@ void ModalAnswerer::answerDialog(QDialog *dialog)
             rows << cells.join(QLatin1Char('|'));
         }
     }
+    if (dialogAction)
+        std::exchange(dialogAction, nullptr)();
     const bool accept = dialogAnswers.isEmpty() || dialogAnswers.takeFirst();
     QMetaObject::invokeMethod(dialog, accept ? &QDialog::accept : &QDialog::reject,
                               Qt::QueuedConnection);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 class QDialog;
 class QFileDialog;
@@ -24,6 +25,8 @@ public:
 
     void queueFileName(const QString &fileName) { fileNames << fileName; }
     void queueDialogAnswer(bool accept) { dialogAnswers << accept; }
+    // Done once, while the next dialog is open, before it is answered.
+    void whileNextDialogOpen(std::function<void()> action) { dialogAction = std::move(action); }
     // Object names of the other dialogs, in order, and the rows of the last one's table, each
     // as its cells joined by "|".
     QStringList dialogs() const { return dialogNames; }
@@ -46,6 +49,7 @@ private:
     QStringList titles;
     QStringList fileNames;
     QList<bool> dialogAnswers;
+    std::function<void()> dialogAction;
     QStringList dialogNames;
     QStringList rows;
     QString proposed;

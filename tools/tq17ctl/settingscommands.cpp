@@ -3,6 +3,7 @@
 #include "console.h"
 #include "controllersession.h"
 #include "device/channeldiff.h"
+#include "device/rangewrite.h"
 #include "device/settingsfile.h"
 #include "device/wholefile.h"
 
@@ -47,16 +48,6 @@ bool readRange(ControllerSession &session, ChannelRecord *records, int first, in
     return true;
 }
 
-// The fields of the range in which the records differ, in the controller's terms.
-QVector<FieldChange> differences(int devType, const ChannelRecord *before,
-                                 const ChannelRecord *after, int first, int last)
-{
-    QVector<FieldChange> changes;
-    for (int c = first; c <= last; ++c)
-        changes += ChannelDiff::writtenFields(devType, c, before[c], after[c]);
-    return changes;
-}
-
 // Why the file cannot be taken as a settings file; empty when it was loaded into the records.
 QString loadSettings(const QString &name)
 {
@@ -96,8 +87,9 @@ int readSettings(const QStringList &arguments)
     return Console::fail(Exit::Input, WholeFile::notWrittenText(fileName));
 }
 
-// The file's records are written only where they differ from the controller's, and each written
-// channel is read back: a controller may take a write and keep its old values.
+// The file's records are written only to the channels where they differ from the controller's,
+// only while the controller still holds what was listed, and each written channel is read back:
+// a controller may take a write and keep its old values.
 int writeSettings(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("write-settings"),
@@ -117,43 +109,42 @@ int writeSettings(const QStringList &arguments)
     if (!session.connect(controller.data()))
         return int(Exit::Controller);
     ControllerLink &link = session.link();
-    for (int c = first; c <= last; ++c) {
-        link.readChannel(c, controller[size_t(c)]);
+    RangeWrite write(link.devType(), first, last);
+    for (int c = write.first(); c <= write.last(); ++c) {
+        link.readBlock(c, write.held(c));
         if (session.linkFailed())
             return int(Exit::Controller);
     }
-    const QVector<FieldChange> changes =
-        differences(link.devType(), controller.data(), channelRecords, first, last);
-    for (const FieldChange &change : changes)
+    write.list(channelRecords);
+    for (const FieldChange &change : write.changes())
         Console::out(ChannelDiff::describe(change));
-    if (changes.isEmpty())
+    if (write.changes().isEmpty())
         Console::out(QStringLiteral("Нет изменений"));
-    if (changes.isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
+    if (write.changes().isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
         return int(Exit::Done);
 
     QVector<FieldChange> refused;
-    int previous = -1;
-    for (const FieldChange &change : changes) {
-        // The changes come in channel order, each channel's together.
-        const int c = change.channel;
-        if (c == previous)
+    QStringList changed;
+    for (int c = write.first(); c <= write.last(); ++c) {
+        if (write.changesOf(c).isEmpty())
             continue;
-        previous = c;
-        link.writeChannel(c, channelRecords[c]);
+        QVector<FieldChange> channelRefused;
+        const RangeWrite::Outcome outcome = write.writeChannel(link, c, channelRefused);
         if (session.linkFailed())
             return int(Exit::Controller);
-        ChannelRecord readBack = controller[size_t(c)];
-        link.readChannel(c, readBack);
-        if (session.linkFailed())
-            return int(Exit::Controller);
-        refused += ChannelDiff::writtenFields(link.devType(), c, channelRecords[c], readBack);
+        if (outcome == RangeWrite::Outcome::ControllerChanged)
+            changed << QString::number(c + 1);
+        refused += channelRefused;
     }
-    if (refused.isEmpty())
-        return int(Exit::Done);
-    Console::err(QStringLiteral("Контроллер не принял значения:"));
-    for (const FieldChange &change : refused)
-        Console::err(ChannelDiff::describe(change));
-    return int(Exit::Controller);
+    if (!changed.isEmpty())
+        Console::err(QStringLiteral("Контроллер изменился после сравнения, не записаны каналы: ") +
+                     changed.join(QStringLiteral(", ")));
+    if (!refused.isEmpty()) {
+        Console::err(QStringLiteral("Контроллер не принял значения:"));
+        for (const FieldChange &change : refused)
+            Console::err(ChannelDiff::describe(change));
+    }
+    return int(changed.isEmpty() && refused.isEmpty() ? Exit::Done : Exit::Controller);
 }
 
 } // namespace Commands

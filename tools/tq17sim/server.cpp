@@ -51,6 +51,8 @@ void Server::serve(const QByteArray &request)
     if (quint8(request[0]) != slaveAddress_)
         return;
     const FaultPlan::Shot fault = faults_.onRequest();
+    if (fault.fault == SimFault::ForeignWrite)
+        controller_.setHolding(fault.parameter, quint16(controller_.holding(fault.parameter) + 1));
     const Controller::Outcome outcome =
         controller_.exchange(engine_, request, exceptionFor(request, fault),
                              fault.fault == SimFault::IgnoreWrite);

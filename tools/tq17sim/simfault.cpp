@@ -11,7 +11,7 @@ struct FaultEntry {
     const char *description;
 };
 
-constexpr std::array<FaultEntry, 22> kFaults = {{
+constexpr std::array<FaultEntry, 23> kFaults = {{
     {SimFault::None, "none", 0, "behave correctly"},
     {SimFault::NoReply, "no-reply", 0, "swallow the reply (the request still takes effect)"},
     {SimFault::BadCrc, "bad-crc", 0, "corrupt the last CRC byte of the reply"},
@@ -29,6 +29,8 @@ constexpr std::array<FaultEntry, 22> kFaults = {{
      "answer no request any more, until another fault is set"},
     {SimFault::IgnoreWrite, "ignore-write", 0,
      "acknowledge a function-16 write but keep the registers as they were"},
+    {SimFault::ForeignWrite, "foreign-write", 60,
+     "another master adds 1 to a holding register first (parameter: address, default 60)"},
     {SimFault::ShortRead, "short-read", 3,
      "answer a read with fewer registers than asked (parameter: registers, default 3)"},
     {SimFault::WrongByteCount, "wrong-byte-count", 0,

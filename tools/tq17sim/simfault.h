@@ -16,6 +16,7 @@ enum class SimFault {
     EndlessLine,
     StopAnswering,
     IgnoreWrite,
+    ForeignWrite,
     ShortRead,
     WrongByteCount,
     WrongSlave,
