@@ -69,6 +69,7 @@ private:
     void restoreUiState();
     void storeUiState();
     void setupStatusBar();
+    void setupScrolling();
     void restoreTypedPort();
     void storeTypedPort();
 

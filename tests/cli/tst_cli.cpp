@@ -25,6 +25,8 @@ private slots:
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void infoClockAndScan_printTheController();
+    void help_isRussianInTheCLocale_data();
+    void help_isRussianInTheCLocale();
 };
 
 namespace {
@@ -37,9 +39,11 @@ struct Run {
     QString err;
 };
 
-Run tq17ctl(const QStringList &arguments)
+Run tq17ctl(const QStringList &arguments,
+           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TQ17CTL_PATH), arguments);
     Run run;
     if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit)
@@ -364,6 +368,38 @@ void tst_Cli::infoClockAndScan_printTheController()
     const Run scan = tq17ctl({"scan", "--port", simulator.portPath(), "--from", "15", "--to", "19"});
     QCOMPARE(scan.code, 0);
     QCOMPARE(scan.out, "17 123456\n");
+}
+
+void tst_Cli::help_isRussianInTheCLocale_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tq17ctl") << QStringList{"--help"};
+    for (const char *command :
+         {"info", "read-settings", "write-settings", "download", "export", "clock", "scan"})
+        QTest::newRow(command) << QStringList{command, "--help"};
+}
+
+// Only the names of commands, options, formats and files and the protocol's are in Latin letters.
+void tst_Cli::help_isRussianInTheCLocale()
+{
+    QFETCH(QStringList, arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANG", "C");
+    environment.insert("LC_ALL", "C");
+    environment.remove("LANGUAGE");
+    const Run run = tq17ctl(arguments, environment);
+    QCOMPARE(run.code, 0);
+    QVERIFY(run.out.contains(QRegularExpression("\\p{Cyrillic}{4}")));
+    QString text = run.out;
+    text.remove(TQ17CTL_PATH).remove("tq17ctl").remove(QRegularExpression("-+[a-z-]+"));
+    const QSet<QString> allowed = {"info",   "read", "write",  "download", "export", "clock",
+                                   "scan",   "xlsx", "Modbus", "events",   "arh",    "chanNN",
+                                   "Qt"};
+    QRegularExpressionMatchIterator words = QRegularExpression("[A-Za-z]{2,}").globalMatch(text);
+    while (words.hasNext()) {
+        const QString word = words.next().captured();
+        QVERIFY2(allowed.contains(word), qPrintable(word));
+    }
 }
 
 QTEST_MAIN(tst_Cli)

@@ -16,7 +16,7 @@ CommandLine::CommandLine(const QString &command, const QString &description, Lin
     if (line == Line::Unused)
         return;
     options.addOption({QStringLiteral("port"), QStringLiteral("Последовательный порт."),
-                       QStringLiteral("PATH")});
+                       QStringLiteral("ПОРТ")});
     options.addOption({QStringLiteral("baud"), QStringLiteral("Скорость (по умолчанию 115200)."),
                        QStringLiteral("N"), QStringLiteral("115200")});
     options.addOption({QStringLiteral("address"),
