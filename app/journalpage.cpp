@@ -98,10 +98,10 @@ void JournalPage::refresh()
 
 void JournalPage::on_pbJournalExport_clicked()
 {
-    const QString target = askSaveFileName(
-        nullptr, QStringLiteral("Журнал"),
-        QDir(dialogStartFolder(lastDir)).filePath(QStringLiteral("journal.xlsx")),
-        QStringLiteral(" (*.xlsx);;Все файлы (*)"), QStringLiteral("xlsx"));
+    const QString target =
+        askSaveFileName(nullptr, QStringLiteral("Журнал"),
+                        QDir(dialogStartFolder(lastDir)).filePath(QStringLiteral("journal.xlsx")),
+                        QStringLiteral(" (*.xlsx);;Все файлы (*)"), QStringLiteral("xlsx"));
     if (target.isEmpty())
         return;
     lastDir = QFileInfo(target).path();

@@ -20,7 +20,8 @@ constexpr int PROGRESS_DONE = 100;
 QString chooseTarget(const QString &folder)
 {
     const QString path = QDir::cleanPath(folder);
-    const QString proposed = QFileInfo(path).fileName().isEmpty() ? path : path + QStringLiteral(".xlsx");
+    const QString proposed =
+        QFileInfo(path).fileName().isEmpty() ? path : path + QStringLiteral(".xlsx");
     return askSaveFileName(nullptr, Archive::tr("Файл настроек"), proposed,
                            Archive::tr(" (*.xlsx);;Все файлы (*)"), QStringLiteral("xlsx"));
 }

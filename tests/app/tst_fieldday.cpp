@@ -48,8 +48,7 @@ bool reachable(QMainWindow &window, QWidget *control)
     for (QWidget *parent = control->parentWidget(); parent; parent = parent->parentWidget()) {
         if (auto *scrollArea = qobject_cast<QScrollArea *>(parent)) {
             // The whole control, where ensureWidgetVisible() settles for an edit's cursor.
-            const QPoint centre =
-                control->mapTo(scrollArea->widget(), control->rect().center());
+            const QPoint centre = control->mapTo(scrollArea->widget(), control->rect().center());
             scrollArea->ensureVisible(centre.x(), centre.y(), control->width() / 2 + 1,
                                       control->height() / 2 + 1);
             const QWidget *viewport = scrollArea->viewport();

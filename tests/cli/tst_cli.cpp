@@ -40,7 +40,7 @@ struct Run {
 };
 
 Run tq17ctl(const QStringList &arguments,
-           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -392,9 +392,9 @@ void tst_Cli::help_isRussianInTheCLocale()
     QVERIFY(run.out.contains(QRegularExpression("\\p{Cyrillic}{4}")));
     QString text = run.out;
     text.remove(TQ17CTL_PATH).remove("tq17ctl").remove(QRegularExpression("-+[a-z-]+"));
-    const QSet<QString> allowed = {"info",   "read", "write",  "download", "export", "clock",
-                                   "scan",   "xlsx", "Modbus", "events",   "arh",    "chanNN",
-                                   "Qt"};
+    const QSet<QString> allowed = {"info",  "read",   "write", "download", "export",
+                                   "clock", "scan",   "xlsx",  "Modbus",   "events",
+                                   "arh",   "chanNN", "Qt"};
     QRegularExpressionMatchIterator words = QRegularExpression("[A-Za-z]{2,}").globalMatch(text);
     while (words.hasNext()) {
         const QString word = words.next().captured();
