@@ -1,5 +1,6 @@
 #include "app/journalpage.h"
 
+#include "app/filedialogs.h"
 #include "app/messages.h"
 #include "device/wholefile.h"
 #include "journal/journalworkbook.h"
@@ -7,14 +8,12 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
-#include <QStandardPaths>
 #include <QTableView>
 
 namespace {
@@ -32,8 +31,7 @@ QDateEdit *dateEdit(const QString &name, const QDate &date, QWidget *parent)
 
 JournalPage::JournalPage(QWidget *parent)
     : QWidget(parent), model(new QStandardItemModel(this)), factoryEdit(new QLineEdit(this)),
-      periodBox(new QCheckBox(QStringLiteral("Период"), this)),
-      lastDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+      periodBox(new QCheckBox(QStringLiteral("Период"), this))
 {
     setObjectName(QStringLiteral("tabJournal"));
     factoryEdit->setObjectName(QStringLiteral("leJournalFactory"));
@@ -101,9 +99,10 @@ void JournalPage::refresh()
 
 void JournalPage::on_pbJournalExport_clicked()
 {
-    const QString target = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Журнал"), lastDir + QDir::separator() + "journal.xlsx",
-        QStringLiteral(" (*.xlsx);;All Files (*)"));
+    const QString target =
+        askSaveFileName(nullptr, QStringLiteral("Журнал"),
+                        QDir(dialogStartFolder(lastDir)).filePath(QStringLiteral("journal.xlsx")),
+                        QStringLiteral(" (*.xlsx);;Все файлы (*)"), QStringLiteral("xlsx"));
     if (target.isEmpty())
         return;
     lastDir = QFileInfo(target).path();

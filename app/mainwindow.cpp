@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QListWidgetItem>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScrollArea>
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <cstring>
@@ -45,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
     cancelButton->setObjectName(QStringLiteral("btCancel"));
     cancelButton->hide();
     ui->setupUi(this);
+    setupScrolling();
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
@@ -90,6 +93,21 @@ void MainWindow::setupStatusBar()
     linkStateLabel = new QLabel(this);
     linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
     ui->statusbar->addPermanentWidget(linkStateLabel);
+}
+
+// The form keeps its fixed places; a window smaller than the form scrolls it, one larger gives it
+// the room, keeping the margins it has around its controls.
+void MainWindow::setupScrolling()
+{
+    QWidget *form = takeCentralWidget();
+    const QRect used = form->childrenRect();
+    form->setMinimumSize(used.size() + QSize(2 * used.left(), 2 * used.top()));
+    auto *scrollArea = new QScrollArea(this);
+    scrollArea->setObjectName(QStringLiteral("formScrollArea"));
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setWidgetResizable(true);
+    scrollArea->setWidget(form);
+    setCentralWidget(scrollArea);
 }
 
 // The chart's page is added here rather than in the form, so the form stays as it was.

@@ -70,6 +70,7 @@ private:
     void restoreUiState();
     void storeUiState();
     void setupStatusBar();
+    void setupScrolling();
     void restoreTypedPort();
     void storeTypedPort();
     void storeFastLink();

@@ -314,6 +314,7 @@ bool PollTick::serveIdentify()
     report([info, all = snapshot()](PollView &v) {
         v.deviceInfoRead(info, all);
         v.hardwareVersionRead(info.hwVer);
+        v.clockRead(info.clock);
     });
     return true;
 }

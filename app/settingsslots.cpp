@@ -1,20 +1,23 @@
 #include "app/mainwindow.h"
 
 #include "app/archivechart.h"
+#include "app/filedialogs.h"
 #include "app/inifile.h"
 #include "app/messages.h"
 #include "device/settingsfile.h"
 #include "device/wholefile.h"
 #include "ui_mainwindow.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
 void MainWindow::on_btExport_clicked()
 {
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Файл настроек"), settingsDir + QStringLiteral("//setting.bin"),
-        tr("Setting Files (*.bin);;All Files (*)"));
+    const QString fileName = askSaveFileName(
+        this, tr("Файл настроек"),
+        QDir(dialogStartFolder(settingsDir)).filePath(QStringLiteral("setting.bin")),
+        tr("Файлы настроек (*.bin);;Все файлы (*)"), QStringLiteral("bin"));
     if (fileName.isEmpty())
         return;
     settingsDir = QFileInfo(fileName).path();
@@ -31,10 +34,12 @@ void MainWindow::on_btExport_clicked()
 
 void MainWindow::on_btImport_clicked()
 {
-    const QString fileName = QFileDialog::getOpenFileName(this, tr("Файл настроек"), settingsDir,
-                                                          tr("All Files (*);;Bin Files (*.bin)"));
+    const QString fileName =
+        QFileDialog::getOpenFileName(this, tr("Файл настроек"), dialogStartFolder(settingsDir),
+                                     tr("Все файлы (*);;Файлы настроек (*.bin)"));
     if (fileName.isEmpty())
         return;
+    settingsDir = QFileInfo(fileName).path();
     switch (SettingsFile::load(fileName)) {
     case SettingsFile::LoadResult::Ok: break;
     case SettingsFile::LoadResult::WrongSize:

@@ -1,11 +1,11 @@
 #include "archive/archive.h"
 
+#include "app/filedialogs.h"
 #include "app/messages.h"
 #include "archive/archiveworkbook.h"
 #include "archive/xlsxexportfile.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressBar>
 
@@ -15,13 +15,15 @@ namespace {
 constexpr int PROGRESS_STEPS = 33;
 constexpr int PROGRESS_DONE = 100;
 
-// Asks for the workbook's name, starting from the last one; empty when the user cancels.
-QString chooseTarget()
+// Asks for the workbook's name, proposing the folder's name beside the folder; empty when the
+// user cancels.
+QString chooseTarget(const QString &folder)
 {
-    const QString lastName = QFileInfo(xlsxExportFile.file.fileName()).fileName().trimmed();
-    return QFileDialog::getSaveFileName(nullptr, Archive::tr("Файл настроек"),
-                                        xlsxExportFile.lastDir + QDir::separator() + lastName,
-                                        Archive::tr(" (*.xlsx);;All Files (*)"));
+    const QString path = QDir::cleanPath(folder);
+    const QString proposed =
+        QFileInfo(path).fileName().isEmpty() ? path : path + QStringLiteral(".xlsx");
+    return askSaveFileName(nullptr, Archive::tr("Файл настроек"), proposed,
+                           Archive::tr(" (*.xlsx);;Все файлы (*)"), QStringLiteral("xlsx"));
 }
 
 } // namespace
@@ -33,7 +35,7 @@ void Archive::exportToXlsx(QProgressBar *bar)
         showCritical(workbook.errorString());
         return;
     }
-    const QString target = chooseTarget();
+    const QString target = chooseTarget(folderPath());
     if (target.isEmpty())
         return;
     xlsxExportFile.lastDir = QFileInfo(target).path();

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config ccache qtbase5-dev libqt5serialport5-dev
-          libxlsxwriter-dev libmodbus-dev libqcustomplot-dev libqt5sql5-sqlite)
+          libxlsxwriter-dev libmodbus-dev libqcustomplot-dev libqt5sql5-sqlite
+          qttranslations5-l10n)
 if [[ "${1:-}" == test ]]; then
     packages+=(clang libfuzzer-14-dev python3-openpyxl)
 fi

@@ -33,6 +33,8 @@ private slots:
     void writeSettings_wrongShapeReply_writesNothing();
     void scan_lateAnswer_isNoControllerAtTheNextAddress();
     void download_waitsUntilTheControllerLeavesTransferMode();
+    void help_isRussianInTheCLocale_data();
+    void help_isRussianInTheCLocale();
 };
 
 namespace {
@@ -47,9 +49,11 @@ struct Run {
 
 // With fileBlocks, files of the process stop growing at that many 512-byte blocks, as on a full
 // disk, and a write past it fails instead of ending the process.
-Run tq17ctl(const QStringList &arguments, int fileBlocks = 0)
+Run tq17ctl(const QStringList &arguments, int fileBlocks = 0,
+            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     if (fileBlocks > 0)
         process.start(QStringLiteral("/bin/sh"),
                       QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"")
@@ -529,6 +533,38 @@ void tst_Cli::download_waitsUntilTheControllerLeavesTransferMode()
     QCOMPARE(run.err, QString());
     QCOMPARE(run.code, 0);
     QCOMPARE(simulator.completedUploads(), 2);
+}
+
+void tst_Cli::help_isRussianInTheCLocale_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tq17ctl") << QStringList{"--help"};
+    for (const char *command :
+         {"info", "read-settings", "write-settings", "download", "export", "clock", "scan"})
+        QTest::newRow(command) << QStringList{command, "--help"};
+}
+
+// Only the names of commands, options, formats and files and the protocol's are in Latin letters.
+void tst_Cli::help_isRussianInTheCLocale()
+{
+    QFETCH(QStringList, arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANG", "C");
+    environment.insert("LC_ALL", "C");
+    environment.remove("LANGUAGE");
+    const Run run = tq17ctl(arguments, 0, environment);
+    QCOMPARE(run.code, 0);
+    QVERIFY(run.out.contains(QRegularExpression("\\p{Cyrillic}{4}")));
+    QString text = run.out;
+    text.remove(TQ17CTL_PATH).remove("tq17ctl").remove(QRegularExpression("-+[a-z-]+"));
+    const QSet<QString> allowed = {"info",  "read",   "write", "download", "export",
+                                   "clock", "scan",   "xlsx",  "Modbus",   "events",
+                                   "arh",   "chanNN", "Qt"};
+    QRegularExpressionMatchIterator words = QRegularExpression("[A-Za-z]{2,}").globalMatch(text);
+    while (words.hasNext()) {
+        const QString word = words.next().captured();
+        QVERIFY2(allowed.contains(word), qPrintable(word));
+    }
 }
 
 QTEST_MAIN(tst_Cli)

@@ -3,6 +3,7 @@
 #include "journal/journal.h"
 #include "tests/support/connectedwindow.h"
 
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableView>
@@ -202,6 +203,8 @@ void tst_WriteCheck::deviceWrites_areCheckedAndJournalled()
         w.simulator.setReadOnly(readOnly);
     QVERIFY(w.connect());
     w.widget<QLineEdit>("SerialNumDev")->setText("777");
+    // Connecting shows the controller's clock; a write of another time tells kept from taken.
+    w.widget<QDateEdit>("dateSet")->setDate(QDate(2000, 1, 1));
     w.answerer.clear();
     w.click(qPrintable(button));
     w.tick();

@@ -164,23 +164,27 @@ void ArchiveExportTest::exportWritesEverySheetAndReportsCompletion_data()
 {
     QTest::addColumn<int>("channels");
     QTest::addColumn<QString>("lastSheetCell");
-    QTest::newRow("32 channels") << 32 << QStringLiteral("К.32!C2=n:103.2");
-    QTest::newRow("64 channels") << 64 << QStringLiteral("К.64!C2=n:106.4");
+    QTest::addColumn<QString>("typedName");
+    QTest::newRow("32 channels") << 32 << QStringLiteral("К.32!C2=n:103.2") << TARGET_NAME;
+    QTest::newRow("64 channels, typed without suffix")
+        << 64 << QStringLiteral("К.64!C2=n:106.4") << QStringLiteral("archive");
 }
 
 void ArchiveExportTest::exportWritesEverySheetAndReportsCompletion()
 {
     QFETCH(int, channels);
     QFETCH(QString, lastSheetCell);
+    QFETCH(QString, typedName);
     ExportFixture f(channels);
     f.writeArchiveSet();
     // As restored from "ini": the name keeps its line end.
     xlsxExportFile.file.setFileName(f.dir.filePath(QStringLiteral("earlier.xlsx\r\n")));
 
-    f.exportTo(f.target());
+    f.exportTo(typedName);
 
     QCOMPARE(f.messages, QStringList{QStringLiteral("Запись завершена")});
-    QCOMPARE(f.proposedFile, f.dir.filePath(QStringLiteral("earlier.xlsx")));
+    // Beside the archive folder, named after it.
+    QCOMPARE(f.proposedFile, f.dir.filePath(FOLDER_NAME + QStringLiteral(".xlsx")));
     QCOMPARE(xlsxExportFile.lastDir, f.dir.path());
     QCOMPARE(xlsxExportFile.file.fileName(), f.target());
     QCOMPARE(f.progress.first(), 3);

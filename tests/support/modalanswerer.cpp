@@ -75,6 +75,7 @@ void ModalAnswerer::answerFileDialog(QFileDialog *dialog, bool first)
         openFor.start();
         titles << dialog->windowTitle();
         proposed = dialog->selectedFiles().value(0);
+        proposedDir = dialog->directory().absolutePath();
         dialogName = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
     if (openFor.elapsed() < DIALOG_SETTLE_MS)

@@ -33,9 +33,10 @@ public:
     QStringList dialogRows() const { return rows; }
     // Texts of the tool's message boxes, in order.
     QStringList messages() const { return boxTexts; }
-    // Captions of the file dialogs, in order, and the file the last one proposed.
+    // Captions of the file dialogs, in order, and the file and folder the last one proposed.
     QStringList dialogTitles() const { return titles; }
     QString proposedFile() const { return proposed; }
+    QString proposedFolder() const { return proposedDir; }
     void clear() { boxTexts.clear(); }
 
 private:
@@ -53,6 +54,7 @@ private:
     QStringList dialogNames;
     QStringList rows;
     QString proposed;
+    QString proposedDir;
     QPointer<QWidget> answered;
     QString dialogName;
     QElapsedTimer openFor;

@@ -89,10 +89,10 @@ int downloadArchive(ControllerSession &session, ArchiveStore &store, int archive
 int download(const QStringList &arguments)
 {
     CommandLine command(QStringLiteral("download"),
-                        QStringLiteral("Загружает архивы в папку DIR так, как их хранит окно: "
-                                       "папка загрузки \"yyyyMMdd-HHmmss_<зав. №>\" в DIR."));
+                        QStringLiteral("Загружает архивы так, как их хранит окно: папка "
+                                       "загрузки \"ГГГГММДД-ччммсс_<зав. №>\" в ПАПКЕ."));
     QCommandLineParser &parser = command.parser();
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Папка архивов."));
+    parser.addPositionalArgument(QStringLiteral("ПАПКА"), QStringLiteral("Папка архивов."));
     parser.addOption({QStringLiteral("events"), QStringLiteral("Архив событий.")});
     parser.addOption({QStringLiteral("channel"),
                       QStringLiteral("Архив канала N; можно повторять."), QStringLiteral("N")});
@@ -127,9 +127,9 @@ int exportWorkbook(const QStringList &arguments)
                         QStringLiteral("Записывает папку архивов в книгу xlsx, как "
                                        "\"Запись в xlsx\" окна."),
                         CommandLine::Line::Unused);
-    command.parser().addPositionalArgument(QStringLiteral("DIR"),
+    command.parser().addPositionalArgument(QStringLiteral("ПАПКА"),
                                            QStringLiteral("Папка с events.arh и chanNN.arh."));
-    command.parser().addPositionalArgument(QStringLiteral("OUT.xlsx"), QStringLiteral("Книга."));
+    command.parser().addPositionalArgument(QStringLiteral("КНИГА.xlsx"), QStringLiteral("Книга."));
     if (!command.parse(arguments, 2))
         return int(Exit::Input);
     ArchiveWorkbook workbook(QDir(command.positional(0)).absolutePath() + QLatin1Char('/'),

@@ -15,8 +15,8 @@ CommandLine::CommandLine(const QString &command, const QString &description, Lin
                        QStringLiteral("32|64"), QStringLiteral("32")});
     if (line == Line::Unused)
         return;
-    options.addOption({QStringLiteral("port"), QStringLiteral("Последовательный порт."),
-                       QStringLiteral("PATH")});
+    options.addOption(
+        {QStringLiteral("port"), QStringLiteral("Последовательный порт."), QStringLiteral("ПОРТ")});
     options.addOption({QStringLiteral("baud"), QStringLiteral("Скорость (по умолчанию 115200)."),
                        QStringLiteral("N"), QStringLiteral("115200")});
     options.addOption({QStringLiteral("address"),

@@ -40,7 +40,7 @@ int clock(const QStringList &arguments)
     CommandLine command(QStringLiteral("clock"),
                         QStringLiteral("Показывает часы контроллера; --set или --sync ставит их."));
     command.parser().addOption({QStringLiteral("set"), QStringLiteral("Записать это время."),
-                                QStringLiteral("yyyy-MM-dd HH:mm:ss")});
+                                QStringLiteral("ГГГГ-ММ-ДД чч:мм:сс")});
     command.parser().addOption(
         {QStringLiteral("sync"), QStringLiteral("Записать местное время компьютера.")});
     if (!command.parse(arguments, 0))
@@ -84,7 +84,7 @@ int scan(const QStringList &arguments)
                       QStringLiteral("N"), QStringLiteral("247")});
     parser.addOption({QStringLiteral("timeout"),
                       QStringLiteral("Ожидание ответа, мс (по умолчанию %1).").arg(SCAN_TIMEOUT_MS),
-                      QStringLiteral("MS"), SCAN_TIMEOUT_MS});
+                      QStringLiteral("МС"), SCAN_TIMEOUT_MS});
     if (!command.parse(arguments, 0))
         return int(Exit::Input);
     bool fromOk = false, toOk = false, timeoutOk = false;

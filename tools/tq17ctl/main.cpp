@@ -1,6 +1,7 @@
 // tq17ctl: the controller from the command line, for scripts: settings, archives, workbooks.
 #include "commands.h"
 #include "console.h"
+#include "device/qttexts.h"
 
 #include <QCoreApplication>
 #include <functional>
@@ -35,6 +36,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tq17ctl"));
+    installQtRussianTexts();
     const QStringList arguments = QCoreApplication::arguments();
     const QString name = arguments.value(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {

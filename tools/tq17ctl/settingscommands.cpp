@@ -16,7 +16,7 @@ namespace {
 
 void addChannelsOption(CommandLine &command)
 {
-    command.parser().addPositionalArgument(QStringLiteral("FILE"),
+    command.parser().addPositionalArgument(QStringLiteral("ФАЙЛ"),
                                            QStringLiteral("Файл настроек (65536 байт)."));
     command.parser().addOption({QStringLiteral("channels"),
                                 QStringLiteral("Каналы A-B (по умолчанию все)."),
