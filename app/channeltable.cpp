@@ -82,18 +82,18 @@ void MainWindow::setupChannelTable(int devType)
     view->show();
     view->verticalHeader()->show();
 
-    const ColumnWidths widths(view);
-    sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
-        return widths.fit(COLUMN_DEFS[i].width, QString::fromUtf8(COLUMN_DEFS[i].header),
-                          ChannelFormat::fixedTexts(i));
-    });
-    sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
-
+    // The list columns are measured as their own delegate draws them.
     if (!qobject_cast<comboBoxDelegate *>(view->itemDelegateForColumn(LIST_COLUMNS[0]))) {
         auto *delegate = new comboBoxDelegate(view);
         for (int column : LIST_COLUMNS)
             view->setItemDelegateForColumn(column, delegate);
     }
+    const ColumnWidths widths(view);
+    sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
+        return widths.fit(i, COLUMN_DEFS[i].width, QString::fromUtf8(COLUMN_DEFS[i].header),
+                          ChannelFormat::fixedTexts(i));
+    });
+    sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
 
     for (int row = 0; row < data.chanCount; ++row)
         for (int column = 0; column < COLUMN_COUNT; ++column)
@@ -192,6 +192,10 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
         log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
         if (!taken)
             worker->report([this, change] { cellNotTaken(change); });
+        else
+            worker->report([this, change] {
+                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
+            });
     });
 }
 

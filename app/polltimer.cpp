@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <cstring>
 
+namespace {
+constexpr int STATUS_MESSAGE_MS = 10000;
+}
+
 // The tick's exchanges run in the worker; a tick never starts while the previous one runs,
 // and requests made meanwhile wait for the next tick.
 void MainWindow::Timer()
@@ -234,6 +238,12 @@ void MainWindow::journalFailed(const QString &error)
     showWarning(QStringLiteral("Журнал изменений не записан: ") + error);
 }
 
+// Shown for a while in the status bar, where it does not stop the user as a box would.
+void MainWindow::operationDone(const QString &text)
+{
+    ui->statusbar->showMessage(text, STATUS_MESSAGE_MS);
+}
+
 void MainWindow::showEnding(Ending ending, const QString &doneText)
 {
     showLinkState();
@@ -262,8 +272,10 @@ void MainWindow::releaseProgressBar(QProgressBar *bar)
     delete bar;
 }
 
+// A message of an earlier operation would hide the bar.
 void MainWindow::showProgressBar(const QString &operation, bool cancellable)
 {
+    ui->statusbar->clearMessage();
     progressBar = createProgressBar();
     if (cancellable) {
         ui->statusbar->addWidget(cancelButton, 0);
