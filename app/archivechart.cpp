@@ -31,6 +31,8 @@ const QColor THRESHOLD_COLOUR(200, 0, 0);
 const QColor EVENT_COLOUR(120, 120, 120);
 // A marker answers the mouse this many pixels to either side.
 constexpr int EVENT_HOVER_PIXELS = 3;
+// Events are ticks this high on the bottom edge: lines across the chart would hide the curve.
+constexpr int EVENT_MARK_PIXELS = 10;
 const QString MOMENT_FORMAT = QStringLiteral("dd.MM.yy HH:mm:ss");
 
 QString channelName(int channel)
@@ -54,6 +56,21 @@ QCPItemStraightLine *addLine(QCustomPlot *plot, const QString &name, const QPen 
     line->point1->setCoords(first);
     line->point2->setCoords(second);
     return line;
+}
+
+// A tick rising from the bottom edge of the axis rect at the time.
+QCPItemLine *addEventMark(QCustomPlot *plot, const QPen &pen, double time)
+{
+    auto *mark = new QCPItemLine(plot);
+    mark->setObjectName(QStringLiteral("event"));
+    mark->setPen(pen);
+    mark->start->setAxisRect(plot->axisRect());
+    mark->start->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    mark->start->setCoords(time, 1);
+    mark->end->setType(QCPItemPosition::ptAbsolute);
+    mark->end->setParentAnchor(mark->start);
+    mark->end->setCoords(0, -EVENT_MARK_PIXELS);
+    return mark;
 }
 
 } // namespace
@@ -114,6 +131,7 @@ void ArchiveChart::showArchive()
     folder = archive.folderPath();
     plot->clearGraphs();
     overlays.clear();
+    hideUnusedAxes();
     const ChartData::Series series = ChartData::series(
         channelArchiveRecords, std::min(archive.channelRecCount, archive.rowLimit()));
     if (channel > 0)
@@ -137,11 +155,36 @@ QCPGraph *ArchiveChart::addGraph(int graphChannel, const ChartData::Series &seri
     };
     const QColor *colour =
         std::find_if_not(std::begin(GRAPH_COLOURS), std::end(GRAPH_COLOURS), inUse);
-    QCPGraph *graph = plot->addGraph();
+    QCPGraph *graph = plot->addGraph(plot->xAxis, unitAxis(series.unit));
     graph->setName(channelName(graphChannel));
     graph->setPen(QPen(colour == std::end(GRAPH_COLOURS) ? Qt::black : *colour));
     graph->setData(series.times, series.values, true);
     return graph;
+}
+
+QCPAxis *ArchiveChart::unitAxis(const QString &unit)
+{
+    if (plot->yAxis->label() == unit || plot->yAxis->graphs().isEmpty()) {
+        plot->yAxis->setLabel(unit);
+        return plot->yAxis;
+    }
+    const QList<QCPAxis *> right = plot->axisRect()->axes(QCPAxis::atRight);
+    auto axis = std::find_if(right.begin(), right.end(),
+                             [&unit](QCPAxis *a) { return a->visible() && a->label() == unit; });
+    if (axis == right.end())
+        axis = std::find_if(right.begin(), right.end(), [](QCPAxis *a) { return !a->visible(); });
+    QCPAxis *chosen = axis != right.end() ? *axis : plot->axisRect()->addAxis(QCPAxis::atRight);
+    chosen->setLabel(unit);
+    chosen->setVisible(true);
+    return chosen;
+}
+
+void ArchiveChart::hideUnusedAxes()
+{
+    for (QCPAxis *axis : plot->axisRect()->axes(QCPAxis::atRight)) {
+        if (axis->graphs().isEmpty())
+            axis->setVisible(false);
+    }
 }
 
 void ArchiveChart::removeItems(QList<QCPAbstractItem *> &items)
@@ -156,14 +199,15 @@ void ArchiveChart::drawEvents()
     removeItems(eventItems);
     eventMarks = ChartData::events(
         eventRecords, std::min(archive.eventRecCount, ARCHIVE_RECORD_CAPACITY), channel);
-    const QPen pen(EVENT_COLOUR, 1, Qt::DashLine);
+    const QPen pen(EVENT_COLOUR, 2);
     for (const ChartData::EventMark &mark : eventMarks)
-        eventItems << addLine(plot, QStringLiteral("event"), pen, {mark.time, 0}, {mark.time, 1});
+        eventItems << addEventMark(plot, pen, mark.time);
 }
 
 void ArchiveChart::showThresholds()
 {
     removeItems(thresholdItems);
+    thresholdValues.clear();
     const ChannelRecord *settings =
         channel > 0 && settingsSource ? settingsSource(channel) : nullptr;
     if (settings) {
@@ -178,9 +222,21 @@ void ArchiveChart::showThresholds()
             label->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
             label->position->setCoords(0.99, threshold.value);
             thresholdItems << label;
+            thresholdValues << threshold.value;
         }
     }
+    fitValues();
     redraw();
+}
+
+// Each value axis spans its graphs; the left one also the thresholds, wherever the data are.
+// Values do not zoom, so this is their only scaling.
+void ArchiveChart::fitValues()
+{
+    for (QCPAxis *axis : plot->axisRect()->axes(QCPAxis::atLeft | QCPAxis::atRight))
+        axis->rescale();
+    for (double value : thresholdValues)
+        plot->yAxis->setRange(plot->yAxis->range().expanded(value));
 }
 
 // A chart out of sight is drawn when it is shown: drawing 16000 points takes the GUI thread
@@ -219,8 +275,11 @@ void ArchiveChart::overlayChanged(QListWidgetItem *item)
 {
     const int listed = item->data(Qt::UserRole).toInt();
     if (item->checkState() != Qt::Checked) {
-        if (QCPGraph *graph = overlays.take(listed))
+        if (QCPGraph *graph = overlays.take(listed)) {
             plot->removeGraph(graph);
+            hideUnusedAxes();
+        }
+        fitValues();
         redraw();
         return;
     }
@@ -229,6 +288,7 @@ void ArchiveChart::overlayChanged(QListWidgetItem *item)
         item->setCheckState(Qt::Unchecked);
         return;
     }
+    fitValues();
     redraw();
 }
 
@@ -249,7 +309,8 @@ bool ArchiveChart::addOverlay(int overlayChannel)
 
 void ArchiveChart::showAll()
 {
-    plot->rescaleAxes();
+    plot->xAxis->rescale();
+    fitValues();
     redraw();
 }
 
@@ -290,4 +351,6 @@ void ArchiveChart::on_pbChartSave_clicked()
     lastDir = QFileInfo(name).path();
     if (!plot->savePng(name))
         showCritical(WholeFile::notWrittenText(name));
+    else
+        emit operationDone(QStringLiteral("График сохранён: ") + QFileInfo(name).fileName());
 }

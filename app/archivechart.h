@@ -10,6 +10,7 @@
 
 class Archive;
 class QCPAbstractItem;
+class QCPAxis;
 class QCPGraph;
 class QCPTextElement;
 class QCustomPlot;
@@ -41,6 +42,10 @@ public:
     // Draws the thresholds again, for settings that became known or changed.
     void showThresholds();
 
+signals:
+    // Something done without a box, for the status bar.
+    void operationDone(const QString &text);
+
 protected:
     // Settings edited in the channel table since the last look show as they are now.
     void showEvent(QShowEvent *event) override;
@@ -55,6 +60,11 @@ private:
     void overlayChanged(QListWidgetItem *item);
     bool addOverlay(int channel);
     QCPGraph *addGraph(int channel, const ChartData::Series &series);
+    // The value axis of the unit: the left one for the shown channel's, one on the right for
+    // each other unit.
+    QCPAxis *unitAxis(const QString &unit);
+    void hideUnusedAxes();
+    void fitValues();
     void showAll();
     void redraw();
     void followMouse(QMouseEvent *event);
@@ -71,6 +81,7 @@ private:
     QVector<ChartData::EventMark> eventMarks;
     QList<QCPAbstractItem *> eventItems;
     QList<QCPAbstractItem *> thresholdItems;
+    QVector<double> thresholdValues;
     QHash<int, QCPGraph *> overlays; // by channel
     QString lastDir;
 };

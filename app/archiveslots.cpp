@@ -3,11 +3,24 @@
 #include "app/archivechart.h"
 #include "app/linkworker.h"
 #include "app/messages.h"
+#include "archive/archivetext.h"
 #include "ui_mainwindow.h"
 
 #include <QProgressBar>
 #include <algorithm>
 #include <utility>
+
+namespace {
+
+// The records of a download, without the empty slots of its last block.
+int validRecords(const QByteArray &records)
+{
+    const auto *first = reinterpret_cast<const ArchiveRecord *>(records.constData());
+    return int(std::count_if(first, first + records.size() / int(sizeof(ArchiveRecord)),
+                             ArchiveText::isValid));
+}
+
+} // namespace
 
 void MainWindow::on_pbArcImport_clicked()
 {
@@ -120,8 +133,8 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
         archive.channelRows = rowsBefore;
     }
     archive.selectLastRows();
-    if (outcome == ArchiveDownload::Outcome::Complete)
-        saveDownload(archiveNumber, records);
+    const bool saved =
+        outcome == ArchiveDownload::Outcome::Complete && saveDownload(archiveNumber, records);
     chart->showArchive();
     if (setArchives > 0) {
         ++setIndex;
@@ -140,6 +153,10 @@ void MainWindow::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcom
     }
     if (setArchives == 0 && data.online && worker->reportCurrent())
         reportDownloadFailure(archiveNumber, outcome, false);
+    if (setArchives == 0 && saved)
+        operationDone(QStringLiteral("Архив загружен: %1, записей: %2")
+                          .arg(archiveStore.folder())
+                          .arg(validRecords(records)));
 }
 
 void MainWindow::archiveSetEnded(ArchiveDownload::Outcome outcome)
@@ -182,21 +199,22 @@ void MainWindow::reportDownloadFailure(int archiveNumber, ArchiveDownload::Outco
     }
 }
 
-void MainWindow::saveDownload(int archiveNumber, const QByteArray &records)
+bool MainWindow::saveDownload(int archiveNumber, const QByteArray &records)
 {
     const auto *first = reinterpret_cast<const ArchiveRecord *>(records.constData());
     const int count = records.size() / int(sizeof(ArchiveRecord));
     if (!archiveStore.save(archiveNumber, first, count)) {
         if (setArchives == 0) {
             showCritical(archiveStore.errorString());
-            return;
+            return false;
         }
         // The rest of a set would meet the same disk: the set stops, and its closing box says
         // which file was not written.
         if (setSaveError.isEmpty())
             setSaveError = archiveStore.errorString();
         worker->cancel();
-        return;
+        return false;
     }
     archive.selectFolder(archiveStore.folder());
+    return true;
 }

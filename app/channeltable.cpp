@@ -94,13 +94,7 @@ void MainWindow::setupChannelTable(int devType)
     view->verticalHeader()->show();
     view->setEditTriggers(EDIT_TRIGGERS);
 
-    const ColumnWidths widths(view);
-    sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
-        return widths.fit(COLUMN_DEFS[i].width, QString::fromUtf8(COLUMN_DEFS[i].header),
-                          ChannelFormat::fixedTexts(i));
-    });
-    sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
-
+    // The list columns are measured as their own delegate draws them.
     if (!qobject_cast<comboBoxDelegate *>(view->itemDelegateForColumn(LIST_COLUMNS[0]))) {
         auto *delegate = new comboBoxDelegate(view);
         for (int column : LIST_COLUMNS)
@@ -110,6 +104,12 @@ void MainWindow::setupChannelTable(int devType)
             if (CellEdit::kindOf(column) == CellEdit::Kind::Text)
                 view->setItemDelegateForColumn(column, textDelegate);
     }
+    const ColumnWidths widths(view);
+    sizeSections(view->horizontalHeader(), COLUMN_COUNT, [&widths](int i) {
+        return widths.fit(i, COLUMN_DEFS[i].width, QString::fromUtf8(COLUMN_DEFS[i].header),
+                          ChannelFormat::fixedTexts(i));
+    });
+    sizeSections(view->verticalHeader(), data.chanCount, [](int) { return ROW_HEIGHT; });
 
     for (int row = 0; row < data.chanCount; ++row)
         for (int column = 0; column < COLUMN_COUNT; ++column)
@@ -225,6 +225,10 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
             worker->report([this, change] { controllerCells.taken(change); });
         else
             worker->report([this, change] { cellNotTaken(change); });
+        else
+            worker->report([this, change] {
+                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
+            });
     });
 }
 

@@ -1,5 +1,6 @@
 #include "app/journalpage.h"
 
+#include "app/columnwidths.h"
 #include "app/filedialogs.h"
 #include "app/messages.h"
 #include "device/wholefile.h"
@@ -43,13 +44,12 @@ JournalPage::JournalPage(QWidget *parent)
     auto *exportButton = new QPushButton(QStringLiteral("Запись в xlsx"), this);
     exportButton->setObjectName(QStringLiteral("pbJournalExport"));
 
-    auto *view = new QTableView(this);
+    view = new QTableView(this);
     view->setObjectName(QStringLiteral("tvJournal"));
     view->setModel(model);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setStretchLastSection(true);
     model->setHorizontalHeaderLabels(JournalWorkbook::headers());
 
     auto *filterRow = new QHBoxLayout;
@@ -94,6 +94,20 @@ void JournalPage::refresh()
         for (const QString &text : JournalWorkbook::texts(entry))
             row << new QStandardItem(text);
         model->appendRow(row);
+    }
+    fitColumns();
+}
+
+// Every column as wide as its header and its widest text.
+void JournalPage::fitColumns()
+{
+    const ColumnWidths widths(view);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        QStringList texts;
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->item(row, column)->text();
+        view->setColumnWidth(
+            column, widths.fit(column, 0, model->headerData(column, Qt::Horizontal).toString(), texts));
     }
 }
 

@@ -9,6 +9,7 @@ class QCheckBox;
 class QDateEdit;
 class QLineEdit;
 class QStandardItemModel;
+class QTableView;
 
 // The "Журнал" tab: the journal of writes, newest first, filtered by factory number and an
 // optional range of dates, and its export to a workbook.
@@ -26,10 +27,12 @@ private slots:
 
 private:
     JournalFilter filter() const;
+    void fitColumns();
 
     Journal journal;
     QVector<JournalEntry> shown;
     QStandardItemModel *model;
+    QTableView *view = nullptr;
     QLineEdit *factoryEdit;
     QCheckBox *periodBox;
     QDateEdit *fromEdit;

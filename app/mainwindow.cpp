@@ -125,6 +125,7 @@ void MainWindow::setupJournal()
 void MainWindow::setupChart()
 {
     chart = new ArchiveChart(archive, ui->tabWidget);
+    connect(chart, &ArchiveChart::operationDone, this, &MainWindow::operationDone);
     chart->setSettingsSource([this](int channel) -> const ChannelRecord * {
         const size_t index = size_t(channel - 1);
         return index < data.settingsKnown.size() && data.settingsKnown[index]

@@ -121,10 +121,12 @@ private:
     void archiveProgress(int progress, int row) override;
     void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
                       const QByteArray &records, bool modbusReopened) override;
+    void operationDone(const QString &text) override;
     void tickEnded(quint32 unserved) override;
 
     // Downloads kept on disk
-    void saveDownload(int archiveNumber, const QByteArray &records);
+    // False, after saying why, when the archive could not be kept.
+    bool saveDownload(int archiveNumber, const QByteArray &records);
     void reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome, bool naming);
     void showSetProgress(int archiveProgress);
     void setupChart();

@@ -161,6 +161,9 @@ bool PollTick::serveDateTimeWrite()
     if (!taken) {
         const QString line = notTakenLine(field, sent, clockText(info.clock));
         report([line](PollView &v) { v.writeNotTaken(line); });
+    } else {
+        report(
+            [sent](PollView &v) { v.operationDone(QStringLiteral("Часы установлены: ") + sent); });
     }
     return true;
 }
@@ -294,9 +297,17 @@ bool PollTick::writeConfirmed(const WritePlan &plan)
 bool PollTick::serveSave()
 {
     link.sendCommand(CMD_SAVE_SETTINGS);
-    log.device(SAVE, QString(), QString(),
+    return commandEnded(SAVE, QString(), QStringLiteral("Настройки сохранены в контроллере"));
+}
+
+bool PollTick::commandEnded(const QString &field, const QString &sent, const QString &doneText)
+{
+    log.device(field, QString(), sent,
                ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
-    return !checkLink();
+    if (checkLink())
+        return false;
+    report([doneText](PollView &v) { v.operationDone(doneText); });
+    return true;
 }
 
 bool PollTick::serveIdentify()
@@ -379,15 +390,13 @@ bool PollTick::downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outc
 bool PollTick::serveWriteChan()
 {
     link.sendCommand(CMD_WRITE_CHANNEL, input.writeChannel);
-    log.device(WRITE_CHANNEL, QString(), QString::number(input.writeChannel),
-               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
-    return !checkLink();
+    return commandEnded(WRITE_CHANNEL, QString::number(input.writeChannel),
+                        QStringLiteral("Команда записи в канал отправлена"));
 }
 
 bool PollTick::serveDirectMode()
 {
     link.sendCommand(CMD_DIRECT_ACCESS);
-    log.device(DIRECT_ACCESS, QString(), QString(),
-               ControllerLink::linkError() ? Journal::LINK_ERROR : Journal::OK);
-    return !checkLink();
+    return commandEnded(DIRECT_ACCESS, QString(),
+                        QStringLiteral("Прямой доступ: команда отправлена"));
 }

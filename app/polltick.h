@@ -83,6 +83,8 @@ public:
     virtual void archiveProgress(int progress, int row) = 0;
     virtual void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
                               const QByteArray &records, bool modbusReopened) = 0;
+    // An operation that ends without a box: what it did, for the status bar.
+    virtual void operationDone(const QString &text) = 0;
     // Requests the tick did not come to, to be served by a later tick.
     virtual void tickEnded(quint32 unserved) = 0;
 };
@@ -114,6 +116,8 @@ private:
     bool downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outcome);
     bool serveWriteChan();
     bool serveDirectMode();
+    // The end of a command step: journalled and, when the line held, told in the status bar.
+    bool commandEnded(const QString &field, const QString &sent, const QString &doneText);
     int rangeProgress(int channelIndex) const;
     void report(std::function<void(PollView &)> call);
     std::shared_ptr<const ChannelRecords> snapshot() const;

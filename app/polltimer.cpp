@@ -18,6 +18,7 @@ namespace {
 
 // Requests whose work reads into or writes from the channel table's records, or takes long.
 constexpr quint32 RANGE_REQUESTS = REQ_READ | REQ_WRITE | REQ_ARC_LOAD | REQ_ARC_LOAD_ALL;
+constexpr int STATUS_MESSAGE_MS = 10000;
 
 } // namespace
 
@@ -264,6 +265,12 @@ void MainWindow::journalFailed(const QString &error)
     showWarning(QStringLiteral("Журнал изменений не записан: ") + error);
 }
 
+// Shown for a while in the status bar, where it does not stop the user as a box would.
+void MainWindow::operationDone(const QString &text)
+{
+    ui->statusbar->showMessage(text, STATUS_MESSAGE_MS);
+}
+
 void MainWindow::showEnding(Ending ending, const QString &doneText)
 {
     showLinkState();
@@ -294,8 +301,10 @@ void MainWindow::releaseProgressBar(QProgressBar *bar)
     delete bar;
 }
 
+// A message of an earlier operation would hide the bar.
 void MainWindow::showProgressBar(const QString &operation, bool cancellable)
 {
+    ui->statusbar->clearMessage();
     progressBar = createProgressBar();
     if (cancellable) {
         ui->statusbar->addWidget(cancelButton, 0);

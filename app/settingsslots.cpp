@@ -22,7 +22,10 @@ void MainWindow::on_btExport_clicked()
         return;
     settingsDir = QFileInfo(fileName).path();
     switch (SettingsFile::save(fileName)) {
-    case SettingsFile::Result::Ok: break;
+    case SettingsFile::Result::Ok:
+        operationDone(QStringLiteral("Настройки сохранены в файл ") +
+                      QFileInfo(fileName).fileName());
+        break;
     case SettingsFile::Result::OpenFailed:
         showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
         break;
@@ -56,4 +59,5 @@ void MainWindow::on_btImport_clicked()
         data.fillRow(c);
     connectCellHook();
     chart->showThresholds();
+    operationDone(QStringLiteral("Настройки загружены из файла ") + QFileInfo(fileName).fileName());
 }

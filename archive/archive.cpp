@@ -174,7 +174,7 @@ void installModel(QTableView *view, QStandardItemModel *model, QStandardItemMode
     for (int column = 0; column < COLUMN_COUNT; ++column) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
         header->setSectionResizeMode(column, QHeaderView::Interactive);
-        header->resizeSection(column, widths.fit(headers[column].width,
+        header->resizeSection(column, widths.fit(column, headers[column].width,
                                                  QString::fromUtf8(headers[column].label),
                                                  samples[column]));
     }

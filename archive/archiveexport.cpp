@@ -48,6 +48,8 @@ void Archive::exportToXlsx(QProgressBar *bar)
         return;
     }
     bar->setValue(PROGRESS_DONE);
-    showInformation(QStringLiteral("Запись завершена"));
+    const QString missing = workbook.missingLine();
+    showInformation(QStringLiteral("Запись завершена") +
+                    (missing.isEmpty() ? QString() : QLatin1Char('\n') + missing));
     bar->setValue(0);
 }

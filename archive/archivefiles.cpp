@@ -28,7 +28,7 @@ bool openForReading(QFile &file, QString &error)
 {
     if (file.open(QIODevice::ReadOnly))
         return true;
-    error = QStringLiteral("Ошибка открытия файла") + file.fileName();
+    error = QStringLiteral("Ошибка открытия файла ") + file.fileName();
     return false;
 }
 

@@ -6,6 +6,8 @@
 #include "device/wholefile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 
 namespace {
 
@@ -123,9 +125,15 @@ bool ArchiveWorkbook::write(XlsxExportFile &file,
     file.setColumnWidth(EVENT_NAME_COLUMN, EVENT_NAME_WIDTH);
     for (int i = 0; i < eventCount; ++i)
         writeEventSheetRow(file, events[size_t(i)], i + 2, texts);
+    missing.clear();
     for (int channel = 1; channel <= channels; ++channel) {
-        const int recordCount =
-            readFile(ArchiveFiles::channelFile(folder, channel), channelRecords);
+        const QString name = ArchiveFiles::channelFile(folder, channel);
+        if (!QFileInfo::exists(name)) {
+            missing << channel;
+            channelWritten(channel);
+            continue;
+        }
+        const int recordCount = readFile(name, channelRecords);
         if (recordCount < 0) {
             file.discardDocument();
             return false;
@@ -141,4 +149,19 @@ bool ArchiveWorkbook::write(XlsxExportFile &file,
         return false;
     }
     return true;
+}
+
+QString ArchiveWorkbook::missingLine() const
+{
+    QStringList runs;
+    for (int i = 0; i < missing.size();) {
+        int last = i;
+        while (last + 1 < missing.size() && missing[last + 1] == missing[last] + 1)
+            ++last;
+        runs << (last == i ? QString::number(missing[i])
+                           : QStringLiteral("%1–%2").arg(missing[i]).arg(missing[last]));
+        i = last + 1;
+    }
+    return runs.isEmpty() ? QString()
+                          : QStringLiteral("Нет архивов: ") + runs.join(QStringLiteral(", "));
 }

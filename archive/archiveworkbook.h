@@ -4,13 +4,15 @@
 #include "archive/archiverecord.h"
 
 #include <QString>
+#include <QVector>
 #include <functional>
 #include <vector>
 
 class XlsxExportFile;
 
-// The workbook of an archive folder: a sheet of events and one sheet per channel, as the
-// archive tab's export and the command line both write it.
+// The workbook of an archive folder: a sheet of events and one sheet per channel archive the
+// folder holds, as the archive tab's export and the command line both write it. A folder from a
+// single download holds only some of them.
 class ArchiveWorkbook
 {
 public:
@@ -25,6 +27,9 @@ public:
     bool write(XlsxExportFile &file, const std::function<void(int channel)> &channelWritten);
     // Why the last step failed, as the window says it.
     QString errorString() const { return error; }
+    // After a write: "Нет архивов: 2, 4–32" naming the channels whose archive the folder lacks
+    // (their sheets are left out), or empty when it has them all.
+    QString missingLine() const;
 
 private:
     int readFile(const QString &name, std::vector<ArchiveRecord> &buffer);
@@ -34,6 +39,7 @@ private:
     std::vector<ArchiveRecord> events;
     std::vector<ArchiveRecord> channelRecords;
     int eventCount = 0;
+    QVector<int> missing;
     QString error;
 };
 

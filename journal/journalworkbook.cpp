@@ -17,11 +17,9 @@ QStringList headers()
 
 QStringList texts(const JournalEntry &entry)
 {
-    QDateTime time = entry.time;
-    time.setOffsetFromUtc(entry.time.offsetFromUtc());
-    return {time.toString(Qt::ISODate), entry.port, QString::number(entry.address),
-            entry.factoryNumber, entry.channel, entry.field, entry.before, entry.after,
-            entry.result};
+    const QString time = entry.time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return {time, entry.port, QString::number(entry.address), entry.factoryNumber, entry.channel,
+            entry.field, entry.before, entry.after, entry.result};
 }
 
 bool write(const QString &path, const QVector<JournalEntry> &entries)

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolTip>
 #include <QtTest>
@@ -28,6 +29,8 @@ private slots:
     void thresholdsAppearOnceSettingsAreKnown();
     void eventMarkersAreTheChannelsAndTheControllers();
     void overlaysStopAtEight();
+    void overlayOfAnotherUnitHasItsOwnAxis_data();
+    void overlayOfAnotherUnitHasItsOwnAxis();
     void savePng_data();
     void savePng();
 };
@@ -36,11 +39,12 @@ namespace {
 
 constexpr int SHOWN_CHANNEL = 2;
 
-Records minuteRecords(int count, uint8_t channel)
+// Values 0, 1.0, 2.0 ... in ppm unless another scale is given.
+Records minuteRecords(int count, uint8_t channel, uint8_t scale = 0x12)
 {
     Records records;
     for (int i = 0; i < count; ++i) {
-        records.push_back(makeRecord("2024-05-01T00:00:00", channel, 0, uint16_t(10 * i), 0x12));
+        records.push_back(makeRecord("2024-05-01T00:00:00", channel, 0, uint16_t(10 * i), scale));
         records.back().time += uint32_t(60 * i);
     }
     return records;
@@ -153,6 +157,10 @@ void ArchiveChartTest::thresholdsAppearOnceSettingsAreKnown()
     w.click("btImport");
 
     QCOMPARE(w.lineCoords("threshold", false), (QList<double>{15.0, 30.0, 45.5}));
+    // The curve reaches 2.0 only; the thresholds above it are in sight all the same.
+    QCOMPARE(w.plot->yAxis->range().lower, 0.0);
+    QVERIFY2(w.plot->yAxis->range().upper >= 45.5,
+             qPrintable(QString::number(w.plot->yAxis->range().upper)));
     QStringList labels;
     for (auto *text : w.plot->findChildren<QCPItemText *>())
         labels << text->text();
@@ -173,8 +181,15 @@ void ArchiveChartTest::eventMarkersAreTheChannelsAndTheControllers()
     w.find<QTabWidget>("tabWidget")->setCurrentWidget(w.find<QWidget>("tabChart"));
     w.load();
 
-    QCOMPARE(w.lineCoords("event", true),
-             (QList<double>{double(events[1].time), double(events[0].time)}));
+    // Short ticks on the bottom edge, which leave the curve in sight.
+    QList<double> times;
+    const int bottom = w.plot->axisRect()->rect().top() + w.plot->axisRect()->rect().height();
+    for (auto *mark : w.plot->findChildren<QCPItemLine *>("event")) {
+        times << mark->start->coords().x();
+        QCOMPARE(qRound(mark->start->pixelPosition().y()), bottom);
+        QVERIFY(bottom - mark->end->pixelPosition().y() <= 12);
+    }
+    QCOMPARE(times, (QList<double>{double(events[1].time), double(events[0].time)}));
     const struct {
         const ArchiveRecord &event;
         QString text;
@@ -219,6 +234,56 @@ void ArchiveChartTest::overlaysStopAtEight()
     QCOMPARE(w.plot->graphCount(), 1 + ArchiveChart::MAX_OVERLAYS);
 }
 
+void ArchiveChartTest::overlayOfAnotherUnitHasItsOwnAxis_data()
+{
+    QTest::addColumn<QList<int>>("units");      // of the overlays, channels 3, 4 ...
+    QTest::addColumn<QStringList>("rightAxes"); // labels of the axes on the right
+    QTest::newRow("same unit") << QList<int>{2} << QStringList{};
+    QTest::newRow("another unit") << QList<int>{3} << QStringList{"mg/m3"};
+    QTest::newRow("two of another unit") << QList<int>{1, 1} << QStringList{"%НКПР"};
+    QTest::newRow("two other units") << QList<int>{1, 2, 5} << QStringList{"%НКПР", "ug/m3"};
+}
+
+// The shown channel is in ppm; every graph is scaled on the axis labelled with its unit.
+void ArchiveChartTest::overlayOfAnotherUnitHasItsOwnAxis()
+{
+    QFETCH(QList<int>, units);
+    QFETCH(QStringList, rightAxes);
+    QMap<int, Records> channels{{SHOWN_CHANNEL, minuteRecords(3, SHOWN_CHANNEL)}};
+    for (int i = 0; i < units.size(); ++i)
+        channels.insert(3 + i, minuteRecords(4 + i, uint8_t(3 + i), uint8_t(units[i])));
+    ChartWindow w;
+    w.writeFolder({}, channels);
+    w.load();
+    auto *list = w.find<QListWidget>("lwChartChannels");
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(Qt::Checked);
+
+    const auto visibleRight = [&w] {
+        QStringList labels;
+        for (QCPAxis *axis : w.plot->axisRect()->axes(QCPAxis::atRight)) {
+            if (axis->visible())
+                labels << axis->label();
+        }
+        return labels;
+    };
+    QCOMPARE(w.plot->yAxis->label(), QStringLiteral("ppm"));
+    QCOMPARE(visibleRight(), rightAxes);
+    QCOMPARE(w.plot->graphCount(), 1 + units.size());
+    for (int i = 0; i < w.plot->graphCount(); ++i) {
+        QCPGraph *graph = w.plot->graph(i);
+        const int unit = i == 0 ? 2 : units[i - 1];
+        QCOMPARE(graph->valueAxis()->label(), ArchiveText::unitName(unit));
+        QCOMPARE(graph->valueAxis() == w.plot->yAxis, unit == 2);
+        QVERIFY(
+            graph->valueAxis()->range().contains(graph->data()->at(graph->dataCount() - 1)->value));
+    }
+
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(Qt::Unchecked);
+    QCOMPARE(visibleRight(), QStringList{});
+}
+
 void ArchiveChartTest::savePng_data()
 {
     QTest::addColumn<QString>("name");
@@ -241,6 +306,8 @@ void ArchiveChartTest::savePng()
 
     QCOMPARE(answerer.messages(),
              written ? QStringList() : QStringList{QStringLiteral("Ошибка записи файла ") + path});
+    QCOMPARE(w.window.statusBar()->currentMessage(),
+             written ? QStringLiteral("График сохранён: chart.png") : QString());
     const QImage image(path);
     QCOMPARE(image.isNull(), !written);
     if (written)

@@ -233,7 +233,7 @@ void ArchiveRowsTest::missingFileIsReportedAndChangesNothing()
 
     ModalAnswerer answerer;
     f.load(channel);
-    QCOMPARE(answerer.messages(), QStringList("Ошибка открытия файла" + f.folder() + missing));
+    QCOMPARE(answerer.messages(), QStringList("Ошибка открытия файла " + f.folder() + missing));
     QCOMPARE(f.rowTexts(f.ui.tvArcEvents, 1) + f.rowTexts(f.ui.tvArcNotes, 0), before);
     QCOMPARE(QVector<int>({f.archive.eventRows, f.archive.eventRecCount, f.archive.channelRows,
                            f.archive.channelRecCount}),

@@ -21,6 +21,7 @@ private slots:
     void readSettings_equalsTheWindowsReadAndExport_data();
     void readSettings_equalsTheWindowsReadAndExport();
     void downloadAllAndExport_equalTheWindows();
+    void exportOfOneChannelsDownload_namesTheMissingArchives();
     void writeSettings_printsWritesAndChecks_data();
     void writeSettings_printsWritesAndChecks();
     void writeSettings_leavesAChannelChangedAfterTheList();
@@ -260,6 +261,28 @@ void tst_Cli::downloadAllAndExport_equalTheWindows()
     QCOMPARE(exported.err, QString());
     const QString differences = workbookDifferences(windowBook, "cli.xlsx");
     QVERIFY2(differences.isEmpty(), qPrintable(differences));
+}
+
+// A folder of download --channel holds the events archive and that channel's only.
+void tst_Cli::exportOfOneChannelsDownload_namesTheMissingArchives()
+{
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator::Options options = device(32);
+    options.archiveDir = writeArchiveSource(dir.filePath("source"), 32);
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+    const Run download = tq17ctl(QStringList{"download", "archives", "--events", "--channel", "3"} +
+                                 line(simulator));
+    QCOMPARE(download.code, 0);
+    const QString folder = onlySubfolder(dir.filePath("archives"));
+
+    const Run exported = tq17ctl({"export", folder, "part.xlsx"});
+    QCOMPARE(exported.err, QString());
+    QCOMPARE(exported.out, "Запись завершена\nНет архивов: 1–2, 4–32\n");
+    QCOMPARE(exported.code, 0);
+    QVERIFY(QFileInfo(dir.filePath("part.xlsx")).size() > 0);
 }
 
 void tst_Cli::writeSettings_printsWritesAndChecks_data()

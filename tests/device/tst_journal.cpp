@@ -129,18 +129,20 @@ void tst_Journal::tab_filtersNewestFirstAndExports()
 {
     ConnectedWindow w;
     const QDateTime day(QDate(2026, 3, 10), QTime(9, 30));
+    // Written where the clock is 14 hours ahead of UTC; shown in this computer's time.
+    const QDateTime abroad(day.date().addDays(2), day.time(), Qt::OffsetFromUTC, 14 * 3600);
     {
         Journal journal;
         QVERIFY(journal.add(entry("111", day, "Порог1")));
         QVERIFY(journal.add(entry("222", day.addDays(1), "Порог2")));
-        QVERIFY(journal.add(entry("111", day.addDays(2), "Тэг")));
+        QVERIFY(journal.add(entry("111", abroad, "Тэг")));
     }
     auto *tabs = w.widget<QTabWidget>("tabWidget");
     tabs->setCurrentWidget(w.widget<QWidget>("tabJournal"));
     const QStringList all = tableRows(w);
     QCOMPARE(all.size(), 3);
     QVERIFY(all.at(0).contains("|Тэг|") && all.at(2).contains("|Порог1|"));
-    QVERIFY2(all.at(0).startsWith(day.addDays(2).toString("yyyy-MM-ddTHH:mm:ss")),
+    QVERIFY2(all.at(0).startsWith(abroad.toLocalTime().toString("dd.MM.yyyy HH:mm:ss|")),
              qPrintable(all.at(0)));
 
     w.widget<QLineEdit>("leJournalFactory")->setText("111");

@@ -1,6 +1,8 @@
 """Reads an exported archive workbook on its own and checks its layout and the cells asked for.
 
 Usage: check_workbook.py WORKBOOK CHANNELS [SHEET!CELL=EXPECTED ...]
+CHANNELS is the channel count N (sheets of channels 1..N) or "only:A,B" for the sheets of
+channels A and B only.
 EXPECTED is "blank", "filled", "s:TEXT" for a text cell or "n:NUMBER" for a numeric cell.
 Prints every mismatch and exits with 1 when there is one.
 """
@@ -23,8 +25,14 @@ def header_texts(sheet):
     return values
 
 
+def channel_numbers(argument):
+    if argument.startswith("only:"):
+        return [int(channel) for channel in argument[len("only:"):].split(",") if channel]
+    return list(range(1, int(argument) + 1))
+
+
 def layout_problems(book, channels):
-    names = [EVENTS_SHEET] + ["К.%02d" % channel for channel in range(1, channels + 1)]
+    names = [EVENTS_SHEET] + ["К.%02d" % channel for channel in channels]
     if book.sheetnames != names:
         return ["sheets %s, expected %s" % (book.sheetnames, names)]
     problems = []
@@ -68,7 +76,7 @@ def cell_problems(book, checks):
 
 def main(arguments):
     book = openpyxl.load_workbook(arguments[0])
-    problems = layout_problems(book, int(arguments[1])) + cell_problems(book, arguments[2:])
+    problems = layout_problems(book, channel_numbers(arguments[1])) + cell_problems(book, arguments[2:])
     for problem in problems:
         print(problem)
     return 1 if problems else 0

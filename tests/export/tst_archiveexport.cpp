@@ -24,8 +24,10 @@ private slots:
     void exportWritesEverySheetAndReportsCompletion();
     void missingEventsFileIsReportedBeforeAnyDialog();
     void cancelledDialogWritesAndSaysNothing();
-    void missingChannelFileStopsAndLeavesEarlierFile_data();
-    void missingChannelFileStopsAndLeavesEarlierFile();
+    void folderWithoutSomeChannelsExportsThoseThere_data();
+    void folderWithoutSomeChannelsExportsThoseThere();
+    void unreadableChannelFileStopsAndLeavesEarlierFile_data();
+    void unreadableChannelFileStopsAndLeavesEarlierFile();
     void fullDiskIsReportedAndLeavesEarlierWorkbook_data();
     void fullDiskIsReportedAndLeavesEarlierWorkbook();
 };
@@ -86,13 +88,12 @@ QByteArray readBytes(const QString &path)
 }
 
 // What the independent reader finds wrong with the workbook; empty when nothing.
-QString workbookProblems(const QString &path, int channels, const QStringList &cells)
+// Sheets are expected for the channels 1..N of a number, or those of "only:A,B".
+QString workbookProblems(const QString &path, const QString &channels, const QStringList &cells)
 {
     QProcess checker;
-    checker.start(
-        QStringLiteral(WORKBOOK_PYTHON),
-        QStringList{QStringLiteral(CHECK_WORKBOOK_SCRIPT), path, QString::number(channels)} +
-            cells);
+    checker.start(QStringLiteral(WORKBOOK_PYTHON),
+                  QStringList{QStringLiteral(CHECK_WORKBOOK_SCRIPT), path, channels} + cells);
     if (!checker.waitForFinished(120000))
         return QStringLiteral("checker did not run: ") + checker.errorString();
     if (checker.exitStatus() == QProcess::NormalExit && checker.exitCode() == 0)
@@ -204,7 +205,7 @@ void ArchiveExportTest::exportWritesEverySheetAndReportsCompletion()
                                "К.05!A3=s:---",         "К.05!C3=blank",
                                "К.05!C4=n:7",           "К.05!D4=blank",
                                "К.05!A5=blank",         lastSheetCell};
-    QCOMPARE(workbookProblems(f.target(), channels, cells), QString());
+    QCOMPARE(workbookProblems(f.target(), QString::number(channels), cells), QString());
 }
 
 void ArchiveExportTest::missingEventsFileIsReportedBeforeAnyDialog()
@@ -215,7 +216,7 @@ void ArchiveExportTest::missingEventsFileIsReportedBeforeAnyDialog()
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") + f.folder() +
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла ") + f.folder() +
                                      QStringLiteral("events.arh")});
     QCOMPARE(f.dialogs, 0);
     QCOMPARE(f.entries(), QStringList{FOLDER_NAME});
@@ -237,25 +238,63 @@ void ArchiveExportTest::cancelledDialogWritesAndSaysNothing()
     QCOMPARE(f.entries(), QStringList{FOLDER_NAME});
 }
 
-void ArchiveExportTest::missingChannelFileStopsAndLeavesEarlierFile_data()
+// A folder of single downloads: the sheets of the archives there, and the others named.
+void ArchiveExportTest::folderWithoutSomeChannelsExportsThoseThere_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QList<int>>("present");
+    QTest::addColumn<QString>("missingLine");
+    QTest::newRow("32, two channels") << 32 << QList<int>{1, 3} << "Нет архивов: 2, 4–32";
+    QTest::newRow("64, one channel") << 64 << QList<int>{5} << "Нет архивов: 1–4, 6–64";
+    QTest::newRow("32, events only") << 32 << QList<int>{} << "Нет архивов: 1–32";
+}
+
+void ArchiveExportTest::folderWithoutSomeChannelsExportsThoseThere()
+{
+    QFETCH(int, channels);
+    QFETCH(QList<int>, present);
+    QFETCH(QString, missingLine);
+    ExportFixture f(channels);
+    f.writeArchiveSet();
+    QStringList sheets;
+    QStringList cells = {"События!D2=s:ПОРОГ 1"};
+    for (int channel = 1; channel <= channels; ++channel) {
+        if (!present.contains(channel)) {
+            QFile::remove(f.channelFile(channel));
+            continue;
+        }
+        sheets << QString::number(channel);
+        cells << QString::asprintf("К.%02d!C2=n:100.%d", channel, channel);
+    }
+
+    f.exportTo(f.target());
+
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Запись завершена\n") + missingLine});
+    QCOMPARE(f.progress.mid(f.progress.size() - 2), (QVector<int>{100, 0}));
+    QCOMPARE(workbookProblems(f.target(), "only:" + sheets.join(','), cells), QString());
+}
+
+void ArchiveExportTest::unreadableChannelFileStopsAndLeavesEarlierFile_data()
 {
     QTest::addColumn<bool>("earlierFile");
     QTest::newRow("no earlier file") << false;
     QTest::newRow("earlier file of the chosen name") << true;
 }
 
-void ArchiveExportTest::missingChannelFileStopsAndLeavesEarlierFile()
+// A channel file there that cannot be read is not taken for a missing one.
+void ArchiveExportTest::unreadableChannelFileStopsAndLeavesEarlierFile()
 {
     QFETCH(bool, earlierFile);
     ExportFixture f(32);
     f.writeArchiveSet();
     QFile::remove(f.channelFile(5));
+    QVERIFY(QDir(f.folder()).mkdir(QStringLiteral("chan05.arh")));
     if (earlierFile)
         writeBytes(f.target(), EARLIER_WORKBOOK);
 
     f.exportTo(f.target());
 
-    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла") + f.channelFile(5)});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("Ошибка открытия файла ") + f.channelFile(5)});
     QCOMPARE(f.progress.last(), 12);
     QCOMPARE(readBytes(f.target()), earlierFile ? EARLIER_WORKBOOK : QByteArray());
     QCOMPARE(f.entries(),

@@ -146,6 +146,8 @@ int exportWorkbook(const QStringList &arguments)
     if (!written)
         return Console::fail(Exit::Input, workbook.errorString());
     Console::out(QStringLiteral("Запись завершена"));
+    if (!workbook.missingLine().isEmpty())
+        Console::out(workbook.missingLine());
     return int(Exit::Done);
 }
 
