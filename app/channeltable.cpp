@@ -222,13 +222,12 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
         }
         log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
         if (taken)
-            worker->report([this, change] { controllerCells.taken(change); });
-        else
-            worker->report([this, change] { cellNotTaken(change); });
-        else
             worker->report([this, change] {
+                controllerCells.taken(change);
                 operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
             });
+        else
+            worker->report([this, change] { cellNotTaken(change); });
     });
 }
 

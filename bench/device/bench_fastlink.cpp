@@ -4,6 +4,7 @@
 // wire floor: the bytes of every request and reply at 10 bits a byte. The simulator paces only
 // its replies, and a pseudo-terminal carries requests at once, so the floor of the replies alone
 // is printed too.
+#include "device/channelimage.h"
 #include "device/controllerlink.h"
 #include "link/modbus.h"
 #include "tools/tq17sim/simulator.h"
@@ -70,7 +71,9 @@ double rangeWrite(ControllerLink &link, ChannelRecord *records)
         link.readChannel(c, before[size_t(c)]);
     for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c) {
         records[c].delay = before[size_t(c)].delay ^ 1;
-        link.writeChannel(c, records[c]);
+        ChannelBlock block;
+        if (link.readBlock(c, block))
+            link.writeBlock(c, ChannelImage::encode(link.devType(), records[c], block));
         ChannelRecord held = records[c];
         if (!ControllerLink::linkError())
             link.readChannel(c, held);
