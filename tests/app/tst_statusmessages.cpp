@@ -56,7 +56,7 @@ void tst_StatusMessages::silentOperation_saysWhatItDid_data()
 {
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QString>("message"); // FOLDER: the download folder
-    QTest::newRow("cell") << Operation::Cell << "Канал 10, Задерж.: 0 → 17 записано";
+    QTest::newRow("cell") << Operation::Cell << "Канал 10, Задерж.: не прочитано → 17 записано";
     QTest::newRow("save in controller") << Operation::Save << "Настройки сохранены в контроллере";
     QTest::newRow("clock") << Operation::Clock << "Часы установлены: 05.02.2027 03:04:06";
     QTest::newRow("direct access")
