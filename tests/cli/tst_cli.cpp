@@ -457,7 +457,7 @@ void tst_Cli::downloadOnAFullDisk_namesTheFileAndKeepsNone()
     QVERIFY(simulator.start());
     const Run run = tq17ctl(QStringList{"download", "a"} + archives + line(simulator), 1);
     const QString folder = onlySubfolder(dir.filePath("a"));
-    QCOMPARE(run.code, 2);
+    QCOMPARE(run.code, 1);
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, "Ошибка записи файла " + folder + file + "\n");
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());

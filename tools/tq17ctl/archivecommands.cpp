@@ -80,7 +80,7 @@ int downloadArchive(ControllerSession &session, ArchiveStore &store, int archive
     const QByteArray &records = download.records();
     if (!store.save(archive, reinterpret_cast<const ArchiveRecord *>(records.constData()),
                     records.size() / int(sizeof(ArchiveRecord))))
-        return Console::fail(Exit::Input, store.errorString());
+        return Console::fail(Exit::NotWritten, store.errorString());
     return int(Exit::Done);
 }
 

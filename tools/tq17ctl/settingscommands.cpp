@@ -84,7 +84,7 @@ int readSettings(const QStringList &arguments)
         return Console::fail(Exit::Input, QStringLiteral("Ошибка открытия файла ") + fileName);
     case SettingsFile::Result::WriteFailed: break;
     }
-    return Console::fail(Exit::Input, WholeFile::notWrittenText(fileName));
+    return Console::fail(Exit::NotWritten, WholeFile::notWrittenText(fileName));
 }
 
 // The file's records are written only to the channels where they differ from the controller's,
