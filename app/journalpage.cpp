@@ -1,6 +1,7 @@
 #include "app/journalpage.h"
 
 #include "app/messages.h"
+#include "journal/journaltable.h"
 #include "journal/journalworkbook.h"
 
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTableView>
 
@@ -30,7 +30,8 @@ QDateEdit *dateEdit(const QString &name, const QDate &date, QWidget *parent)
 } // namespace
 
 JournalPage::JournalPage(QWidget *parent)
-    : QWidget(parent), model(new QStandardItemModel(this)), factoryEdit(new QLineEdit(this)),
+    : QWidget(parent), model(new JournalTable(Journal::defaultPath(), this)),
+      factoryEdit(new QLineEdit(this)),
       periodBox(new QCheckBox(QStringLiteral("Период"), this)),
       lastDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
 {
@@ -51,7 +52,6 @@ JournalPage::JournalPage(QWidget *parent)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setStretchLastSection(true);
-    model->setHorizontalHeaderLabels(JournalWorkbook::headers());
 
     auto *filterRow = new QHBoxLayout;
     filterRow->addWidget(new QLabel(QStringLiteral("Зав. №"), this));
@@ -84,18 +84,9 @@ JournalFilter JournalPage::filter() const
     return filter;
 }
 
-// A journal that cannot be read shows an empty table: the writes report its failure.
 void JournalPage::refresh()
 {
-    shown = journal.entries(filter());
-    journal.close(); // the file is not kept open between looks
-    model->removeRows(0, model->rowCount());
-    for (const JournalEntry &entry : shown) {
-        QList<QStandardItem *> row;
-        for (const QString &text : JournalWorkbook::texts(entry))
-            row << new QStandardItem(text);
-        model->appendRow(row);
-    }
+    model->setFilter(filter());
 }
 
 void JournalPage::on_pbJournalExport_clicked()
@@ -106,7 +97,7 @@ void JournalPage::on_pbJournalExport_clicked()
     if (target.isEmpty())
         return;
     lastDir = QFileInfo(target).path();
-    if (!JournalWorkbook::write(target, shown)) {
+    if (!JournalWorkbook::write(target, model->allEntries())) {
         showCritical(QStringLiteral("Ошибка записи файла ") + target);
         return;
     }

@@ -7,8 +7,8 @@
 
 class QCheckBox;
 class QDateEdit;
+class JournalTable;
 class QLineEdit;
-class QStandardItemModel;
 
 // The "Журнал" tab: the journal of writes, newest first, filtered by factory number and an
 // optional range of dates, and its export to a workbook.
@@ -27,9 +27,7 @@ private slots:
 private:
     JournalFilter filter() const;
 
-    Journal journal;
-    QVector<JournalEntry> shown;
-    QStandardItemModel *model;
+    JournalTable *model;
     QLineEdit *factoryEdit;
     QCheckBox *periodBox;
     QDateEdit *fromEdit;

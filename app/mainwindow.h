@@ -106,6 +106,9 @@ private:
     void rangeWriteEnded(Ending ending) override;
     void writeNotTaken(const QString &line) override;
     void journalFailed(const QString &error) override;
+    void journalBusy() override;
+    // Entries that wait for a busy journal are tried again at a poll tick.
+    void retryJournal();
     void cellNotTaken(const FieldChange &change);
     void showNotTaken(const QStringList &lines);
     void archiveSetStarted(int archives) override;
@@ -162,6 +165,8 @@ private:
     // Written to by the controller thread only.
     Journal journal;
     bool journalWarned = false;
+    bool journalBusyShown = false;
+    bool journalWaits = false;
     // A range write confirmed in its difference dialog, for the next tick.
     std::shared_ptr<const WritePlan> pendingWrite;
     // Fields of the range write in progress that the controller did not take.

@@ -20,6 +20,7 @@ void MainWindow::Timer()
 {
     if (tickRunning)
         return;
+    retryJournal();
     const quint32 requests = data.takeRequests();
     if (!requests)
         return;
@@ -232,6 +233,28 @@ void MainWindow::journalFailed(const QString &error)
         return;
     journalWarned = true;
     showWarning(QStringLiteral("Журнал изменений не записан: ") + error);
+}
+
+// Once per session as well, as a status text: nothing is lost, the writes need not stop.
+void MainWindow::journalBusy()
+{
+    journalWaits = true;
+    if (journalBusyShown)
+        return;
+    journalBusyShown = true;
+    ui->statusbar->showMessage(
+        QStringLiteral("Журнал занят другой программой, записи сохранятся позже"));
+}
+
+void MainWindow::retryJournal()
+{
+    if (!journalWaits)
+        return;
+    journalWaits = false;
+    worker->post([this] {
+        if (!journal.flush())
+            worker->report([this] { journalWaits = true; });
+    });
 }
 
 void MainWindow::showEnding(Ending ending, const QString &doneText)

@@ -14,6 +14,8 @@ quint32 clockSeconds(const QDate &date, const QTime &time);
 QDateTime wallClock(quint32 seconds);
 // "dd.MM.yyyy HH:mm:ss", as the window's date and time fields show it.
 QString clockText(quint32 seconds);
+// A line of "Контроллер не принял значения": the field, what was written and what it holds.
+QString notTakenLine(const QString &field, const QString &sent, const QString &held);
 // "v.01.02"
 QString hardwareVersion(quint16 version);
 

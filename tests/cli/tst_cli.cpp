@@ -2,6 +2,7 @@
 #include "device/channeldiff.h"
 #include "device/channelrecord.h"
 #include "device/registermap.h"
+#include "journal/journal.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QComboBox>
@@ -22,6 +23,8 @@ private slots:
     void downloadAllAndExport_equalTheWindows();
     void writeSettings_printsWritesAndChecks_data();
     void writeSettings_printsWritesAndChecks();
+    void clockSet_isCheckedAndJournalled_data();
+    void clockSet_isCheckedAndJournalled();
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void infoClockAndScan_printTheController();
@@ -115,6 +118,18 @@ QString writeArchiveSource(const QString &folder, int channels)
             return QString();
     }
     return folder;
+}
+
+// The window's journal, oldest first, without the times: port|address|factory|channel|field|
+// before|after|result.
+QStringList journalRows()
+{
+    QStringList rows;
+    for (const JournalEntry &e : Journal().entries({}))
+        rows.prepend(QStringList{e.port, QString::number(e.address), e.factoryNumber, e.channel,
+                                 e.field, e.before, e.after, e.result}
+                         .join('|'));
+    return rows;
 }
 
 QString onlySubfolder(const QString &root)
@@ -225,19 +240,24 @@ void tst_Cli::writeSettings_printsWritesAndChecks_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("journalled"); // the result of each entry; empty: none
     QTest::newRow("dry run") << QStringList{"--dry-run"} << int(Simulator::Fault::None) << 0
-                             << false;
-    QTest::newRow("written") << QStringList() << int(Simulator::Fault::None) << 0 << true;
-    QTest::newRow("refused") << QStringList() << int(Simulator::Fault::IgnoreWrite) << 1 << false;
+                             << false << QString();
+    QTest::newRow("written") << QStringList() << int(Simulator::Fault::None) << 0 << true
+                             << "OK";
+    QTest::newRow("refused") << QStringList() << int(Simulator::Fault::IgnoreWrite) << 1 << false
+                             << "Не принято";
 }
 
-// A file that differs from the controller in two fields of channel 3.
+// A file that differs from the controller in two fields of channel 3. The writes go into the
+// window's journal field by field.
 void tst_Cli::writeSettings_printsWritesAndChecks()
 {
     QFETCH(QStringList, options);
     QFETCH(int, fault);
     QFETCH(int, code);
     QFETCH(bool, taken);
+    QFETCH(QString, journalled);
     TestHome home;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -255,9 +275,14 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
     QFile changed("s.bin");
     QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(file) == file.size());
     changed.close();
-    QStringList lines, refusedLines;
-    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, before, after))
+    QStringList lines, refusedLines, entries;
+    for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, before, after)) {
         lines << ChannelDiff::describe(change);
+        entries << QStringList{simulator.portPath(), QString::number(ADDRESS), "123456", "3",
+                               ChannelDiff::columnTitle(change.column), change.before,
+                               change.after, journalled}
+                       .join('|');
+    }
     for (const FieldChange &change : ChannelDiff::writtenFields(0, 2, after, before))
         refusedLines << ChannelDiff::describe(change);
     QCOMPARE(lines.size(), 2);
@@ -271,9 +296,64 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
         QVERIFY(simulator.writeLog().isEmpty());
     if (code != 0)
         QCOMPARE(run.err, "Контроллер не принял значения:\n" + refusedLines.join("\n") + "\n");
+    QCOMPARE(journalRows(), journalled.isEmpty() ? QStringList() : entries);
     simulator.setFault(Simulator::Fault::None);
     const Run check = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
     QCOMPARE(check.out == "Нет изменений\n", taken);
+}
+
+void tst_Cli::clockSet_isCheckedAndJournalled_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("result");
+    const QStringList set{"--set", "2024-05-17 13:45:09"};
+    const QString clock = "Дата и время";
+    QTest::newRow("set") << set << int(Simulator::Fault::None) << 0 << QString() << clock << "OK";
+    QTest::newRow("set, not kept")
+        << set << int(Simulator::Fault::IgnoreWrite) << 1
+        << "Контроллер не принял значения:\nДата и время: записано 17.05.2024 13:45:09, в "
+           "контроллере "
+        << clock << "Не принято";
+    QTest::newRow("set, no answer") << set << int(Simulator::Fault::StopAnswering) << 1
+                                    << "Ошибка связи\n" << clock << "Ошибка связи";
+    QTest::newRow("sync") << QStringList{"--sync"} << int(Simulator::Fault::None) << 0
+                          << QString() << "Синхронизировать" << "OK";
+}
+
+// The clock is read back as the window reads it after a clock write, and the write goes into
+// the window's journal with what came of it.
+void tst_Cli::clockSet_isCheckedAndJournalled()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, fault);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    QFETCH(QString, field);
+    QFETCH(QString, result);
+    TestHome home;
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    // The connection's identification goes first: two reads.
+    simulator.setFault(Simulator::Fault(fault), 2, 0, 0);
+    const QDateTime now = QDateTime::currentDateTime();
+    const Run run = tq17ctl(QStringList{"clock"} + arguments + line(simulator));
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.startsWith(err) && run.err.isEmpty() == err.isEmpty(), qPrintable(run.err));
+    const QStringList rows = journalRows();
+    QCOMPARE(rows.size(), 1);
+    const QStringList entry = rows.first().split('|');
+    QCOMPARE(entry.mid(0, 5), QStringList({simulator.portPath(), QString::number(ADDRESS),
+                                           "123456", QString(), field}));
+    QCOMPARE(entry.mid(7), QStringList{result});
+    const QDateTime sent = QDateTime::fromString(entry.at(6), "dd.MM.yyyy HH:mm:ss");
+    const QDateTime asked = arguments.contains("--sync")
+                                ? now
+                                : QDateTime::fromString(arguments.last(), "yyyy-MM-dd HH:mm:ss");
+    QVERIFY2(qAbs(asked.secsTo(sent)) <= 2, qPrintable(entry.at(6)));
 }
 
 void tst_Cli::failures_exitWithTheirCodeAndMessage_data()

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "commandjournal.h"
 #include "console.h"
 #include "controllersession.h"
 #include "device/channeldiff.h"
@@ -131,22 +132,30 @@ int writeSettings(const QStringList &arguments)
     if (changes.isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
         return int(Exit::Done);
 
+    CommandJournal journal(session);
     QVector<FieldChange> refused;
-    int previous = -1;
-    for (const FieldChange &change : changes) {
+    for (int c = first; c <= last; ++c) {
         // The changes come in channel order, each channel's together.
-        const int c = change.channel;
-        if (c == previous)
+        QVector<FieldChange> sent;
+        for (const FieldChange &change : changes) {
+            if (change.channel == c)
+                sent << change;
+        }
+        if (sent.isEmpty())
             continue;
-        previous = c;
-        link.writeChannel(c, channelRecords[c]);
-        if (session.linkFailed())
-            return int(Exit::Controller);
         ChannelRecord readBack = controller[size_t(c)];
-        link.readChannel(c, readBack);
-        if (session.linkFailed())
+        link.writeChannel(c, channelRecords[c]);
+        if (!ControllerLink::linkError())
+            link.readChannel(c, readBack);
+        if (session.linkFailed()) {
+            for (const FieldChange &change : sent)
+                journal.log().change(change, Journal::LINK_ERROR);
             return int(Exit::Controller);
-        refused += ChannelDiff::writtenFields(link.devType(), c, channelRecords[c], readBack);
+        }
+        const QVector<FieldChange> channelRefused =
+            ChannelDiff::writtenFields(link.devType(), c, channelRecords[c], readBack);
+        journal.log().written(sent, channelRefused);
+        refused += channelRefused;
     }
     if (refused.isEmpty())
         return int(Exit::Done);
