@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -86,6 +87,7 @@ private slots:
     void tab_filtersNewestFirstAndExports();
     void busyFile_keepsEntriesInOrderUntilItFrees_data();
     void busyFile_keepsEntriesInOrderUntilItFrees();
+    void busyFile_windowSaysSoAndWritesAtTheNextTick();
 };
 
 void tst_Journal::entries_surviveKillingTheToolRightAfterAWrite()
@@ -226,6 +228,37 @@ void tst_Journal::busyFile_keepsEntriesInOrderUntilItFrees()
     if (freedBy == "add")
         expected << "4";
     QCOMPARE(fields, expected);
+}
+
+// The edits reach the controller at once; the engineer is told once, not per edit.
+void tst_Journal::busyFile_windowSaysSoAndWritesAtTheNextTick()
+{
+    ConnectedWindow w;
+    QVERIFY(w.connect());
+    editCell(w, 9, 21, "17");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        other.setDatabaseName(Journal::defaultPath());
+        QVERIFY(other.open());
+        QSqlQuery hold(other);
+        QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+        QElapsedTimer edits;
+        edits.start();
+        editCell(w, 9, 21, "18");
+        editCell(w, 9, 20, "3");
+        QVERIFY2(edits.elapsed() < 2000, qPrintable(QString::number(edits.elapsed())));
+        QCOMPARE(w.simulator.holdingRegister(channelBlock(9) + CH_DELAY), quint16(18));
+        QCOMPARE(w.widget<QStatusBar>("statusbar")->currentMessage(),
+                 QString("Журнал занят другой программой, записи сохранятся позже"));
+        QVERIFY(hold.exec("COMMIT"));
+    }
+    QSqlDatabase::removeDatabase("other program");
+    w.tick();
+    QVERIFY(w.answerer.messages().isEmpty());
+    QStringList afters;
+    for (const JournalEntry &e : Journal().entries({}))
+        afters.prepend(e.after);
+    QCOMPARE(afters, QStringList({"17", "18", "3"}));
 }
 
 int main(int argc, char **argv)
