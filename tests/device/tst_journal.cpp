@@ -235,7 +235,7 @@ void tst_Journal::busyFile_windowSaysSoAndWritesAtTheNextTick()
 {
     ConnectedWindow w;
     QVERIFY(w.connect());
-    editCell(w, 9, 21, "17");
+    editCell(w, 9, 21, "21");
     {
         QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
         other.setDatabaseName(Journal::defaultPath());
@@ -244,10 +244,10 @@ void tst_Journal::busyFile_windowSaysSoAndWritesAtTheNextTick()
         QVERIFY(hold.exec("BEGIN IMMEDIATE"));
         QElapsedTimer edits;
         edits.start();
-        editCell(w, 9, 21, "18");
-        editCell(w, 9, 20, "3");
+        editCell(w, 9, 21, "22");
+        editCell(w, 9, 20, "5");
         QVERIFY2(edits.elapsed() < 2000, qPrintable(QString::number(edits.elapsed())));
-        QCOMPARE(w.simulator.holdingRegister(channelBlock(9) + CH_DELAY), quint16(18));
+        QCOMPARE(w.simulator.holdingRegister(channelBlock(9) + CH_DELAY), quint16(22));
         QCOMPARE(w.widget<QStatusBar>("statusbar")->currentMessage(),
                  QString("Журнал занят другой программой, записи сохранятся позже"));
         QVERIFY(hold.exec("COMMIT"));
@@ -258,7 +258,7 @@ void tst_Journal::busyFile_windowSaysSoAndWritesAtTheNextTick()
     QStringList afters;
     for (const JournalEntry &e : Journal().entries({}))
         afters.prepend(e.after);
-    QCOMPARE(afters, QStringList({"17", "18", "3"}));
+    QCOMPARE(afters, QStringList({"21", "22", "5"}));
 }
 
 int main(int argc, char **argv)
