@@ -208,9 +208,12 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
     worker->post([this, patch, change, devType, identity = linkIdentity()] {
         if (!mbLine.isOpen)
             return;
-        WriteLog log(journal, identity, [this](const QString &error) {
-            worker->report([this, error] { journalFailed(error); });
-        });
+        WriteLog log(
+            journal, identity,
+            [this](const QString &error) {
+                worker->report([this, error] { journalFailed(error); });
+            },
+            [this] { worker->report([this] { journalBusy(); }); });
         ControllerLink link(devType);
         link.apply(patch);
         const bool taken = !ControllerLink::linkError() && link.holds(patch);

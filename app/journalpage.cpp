@@ -4,6 +4,7 @@
 #include "app/filedialogs.h"
 #include "app/messages.h"
 #include "device/wholefile.h"
+#include "journal/journaltable.h"
 #include "journal/journalworkbook.h"
 
 #include <QCheckBox>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTableView>
 
 namespace {
@@ -31,8 +31,8 @@ QDateEdit *dateEdit(const QString &name, const QDate &date, QWidget *parent)
 } // namespace
 
 JournalPage::JournalPage(QWidget *parent)
-    : QWidget(parent), model(new QStandardItemModel(this)), factoryEdit(new QLineEdit(this)),
-      periodBox(new QCheckBox(QStringLiteral("Период"), this))
+    : QWidget(parent), model(new JournalTable(Journal::defaultPath(), this)),
+      factoryEdit(new QLineEdit(this)), periodBox(new QCheckBox(QStringLiteral("Период"), this))
 {
     setObjectName(QStringLiteral("tabJournal"));
     factoryEdit->setObjectName(QStringLiteral("leJournalFactory"));
@@ -50,7 +50,6 @@ JournalPage::JournalPage(QWidget *parent)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->verticalHeader()->hide();
-    model->setHorizontalHeaderLabels(JournalWorkbook::headers());
 
     auto *filterRow = new QHBoxLayout;
     filterRow->addWidget(new QLabel(QStringLiteral("Зав. №"), this));
@@ -83,29 +82,20 @@ JournalFilter JournalPage::filter() const
     return filter;
 }
 
-// A journal that cannot be read shows an empty table: the writes report its failure.
 void JournalPage::refresh()
 {
-    shown = journal.entries(filter());
-    journal.close(); // the file is not kept open between looks
-    model->removeRows(0, model->rowCount());
-    for (const JournalEntry &entry : shown) {
-        QList<QStandardItem *> row;
-        for (const QString &text : JournalWorkbook::texts(entry))
-            row << new QStandardItem(text);
-        model->appendRow(row);
-    }
+    model->setFilter(filter());
     fitColumns();
 }
 
-// Every column as wide as its header and its widest text.
+// Every column as wide as its header and its widest text among the rows fetched so far.
 void JournalPage::fitColumns()
 {
     const ColumnWidths widths(view);
     for (int column = 0; column < model->columnCount(); ++column) {
         QStringList texts;
         for (int row = 0; row < model->rowCount(); ++row)
-            texts << model->item(row, column)->text();
+            texts << model->index(row, column).data().toString();
         view->setColumnWidth(
             column, widths.fit(column, 0, model->headerData(column, Qt::Horizontal).toString(), texts));
     }
@@ -120,7 +110,7 @@ void JournalPage::on_pbJournalExport_clicked()
     if (target.isEmpty())
         return;
     lastDir = QFileInfo(target).path();
-    if (!JournalWorkbook::write(target, shown)) {
+    if (!JournalWorkbook::write(target, model->allEntries())) {
         showCritical(WholeFile::notWrittenText(target));
         return;
     }

@@ -7,8 +7,8 @@
 
 class QCheckBox;
 class QDateEdit;
+class JournalTable;
 class QLineEdit;
-class QStandardItemModel;
 class QTableView;
 
 // The "Журнал" tab: the journal of writes, newest first, filtered by factory number and an
@@ -29,9 +29,7 @@ private:
     JournalFilter filter() const;
     void fitColumns();
 
-    Journal journal;
-    QVector<JournalEntry> shown;
-    QStandardItemModel *model;
+    JournalTable *model;
     QTableView *view = nullptr;
     QLineEdit *factoryEdit;
     QCheckBox *periodBox;

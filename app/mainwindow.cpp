@@ -93,6 +93,11 @@ void MainWindow::setupStatusBar()
     linkStateLabel = new QLabel(this);
     linkStateLabel->setObjectName(QStringLiteral("lbLinkState"));
     ui->statusbar->addPermanentWidget(linkStateLabel);
+    journalBusyLabel =
+        new QLabel(QStringLiteral("Журнал занят другой программой, записи сохранятся позже"), this);
+    journalBusyLabel->setObjectName(QStringLiteral("lbJournalBusy"));
+    journalBusyLabel->hide();
+    ui->statusbar->addPermanentWidget(journalBusyLabel);
 }
 
 // The form keeps its fixed places; a window smaller than the form scrolls it, one larger gives it

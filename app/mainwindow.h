@@ -112,6 +112,9 @@ private:
     void rangeWriteEnded(Ending ending, const QVector<int> &changed) override;
     void writeNotTaken(const QString &line) override;
     void journalFailed(const QString &error) override;
+    void journalBusy() override;
+    // Entries that wait for a busy journal are tried again at a poll tick.
+    void retryJournal();
     void cellNotTaken(const FieldChange &change);
     void showNotTaken(const QStringList &lines);
     void archiveSetStarted(int archives) override;
@@ -153,6 +156,7 @@ private:
     QPushButton *cancelButton = nullptr;
     JournalPage *journalPage = nullptr;
     QLabel *linkStateLabel = nullptr;
+    QLabel *journalBusyLabel = nullptr;
     bool tickRunning = false;
     QString linkPortName;
     int linkAddress = 0;

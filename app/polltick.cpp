@@ -2,41 +2,32 @@
 
 #include "app/linkworker.h"
 #include "device/data.h"
+#include "device/devicetext.h"
 #include "device/registermap.h"
 #include "journal/journal.h"
-#include "link/modbus.h"
 
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <algorithm>
+#include <iterator>
+#include "link/modbus.h"
 
 namespace {
 
 const QString FACTORY_NUMBER = QStringLiteral("Заводской номер");
 const QString HW_VERSION = QStringLiteral("Аппаратная версия");
-const QString CLOCK = QStringLiteral("Дата и время");
-const QString CLOCK_SYNC = QStringLiteral("Синхронизировать");
 const QString SAVE = QStringLiteral("Сохранить в устройстве");
 const QString WRITE_CHANNEL = QStringLiteral("Записать в канал");
 const QString DIRECT_ACCESS = QStringLiteral("Прямой доступ");
-
-QString clockText(quint32 clock)
-{
-    return QDateTime::fromSecsSinceEpoch(clock, Qt::UTC).toString("dd.MM.yyyy HH:mm:ss");
-}
-
-QString notTakenLine(const QString &field, const QString &sent, const QString &held)
-{
-    return field + QStringLiteral(": записано ") + sent + QStringLiteral(", в контроллере ") + held;
-}
 
 } // namespace
 
 PollTick::PollTick(LinkWorker &worker, PollView &view, Journal &journal, const TickInput &input)
     : worker(worker), view(view), input(input), link(input.devType), records(*this->input.records),
-      log(journal, input.identity, [this](const QString &error) {
-          report([error](PollView &v) { v.journalFailed(error); });
-      })
+      log(
+          journal, input.identity,
+          [this](const QString &error) {
+              report([error](PollView &v) { v.journalFailed(error); });
+          },
+          [this] { report([](PollView &v) { v.journalBusy(); }); })
 {
 }
 
@@ -111,7 +102,8 @@ bool PollTick::serveSerialNumSet()
     const bool taken = identified && held == input.factoryNumber;
     log.device(FACTORY_NUMBER, before, sent, taken ? Journal::OK : Journal::NOT_TAKEN);
     if (!taken) {
-        const QString line = notTakenLine(FACTORY_NUMBER, sent, QString::number(held));
+        const QString line =
+            DeviceText::notTakenLine(FACTORY_NUMBER, sent, QString::number(held));
         report([line](PollView &v) { v.writeNotTaken(line); });
     }
     return true;
@@ -138,32 +130,24 @@ bool PollTick::serveDateTimeRead()
     return true;
 }
 
-// The controller's clock runs on while it is read back: a time up to the seconds the check took
-// (and one for the tick of the second) later than the one sent is the one sent.
 bool PollTick::serveDateTimeWrite()
 {
-    const QString field = input.clockSynced ? CLOCK_SYNC : CLOCK;
-    const QString sent = clockText(input.clock);
-    QElapsedTimer check;
-    check.start();
-    DeviceInfo info;
-    if (link.writeClock(input.clock)) {
-        ChannelRecords readBack = records;
-        link.readDeviceInfo(info, readBack.data());
-    }
+    quint32 held = 0;
+    const bool taken = link.setClock(input.clock, held);
     if (ControllerLink::linkError()) {
-        log.device(field, QString(), sent, Journal::LINK_ERROR);
+        log.clock(input.clockSynced, input.clock, Journal::LINK_ERROR);
         return !checkLink();
     }
-    const qint64 late = qint64(info.clock) - qint64(input.clock);
-    const bool taken = late >= 0 && late <= check.elapsed() / 1000 + 1;
-    log.device(field, QString(), sent, taken ? Journal::OK : Journal::NOT_TAKEN);
+    log.clock(input.clockSynced, input.clock, taken ? Journal::OK : Journal::NOT_TAKEN);
     if (!taken) {
-        const QString line = notTakenLine(field, sent, clockText(info.clock));
+        const QString line = DeviceText::notTakenLine(WriteLog::clockField(input.clockSynced),
+                                                      DeviceText::clockText(input.clock),
+                                                      DeviceText::clockText(held));
         report([line](PollView &v) { v.writeNotTaken(line); });
     } else {
-        report(
-            [sent](PollView &v) { v.operationDone(QStringLiteral("Часы установлены: ") + sent); });
+        report([sent = DeviceText::clockText(input.clock)](PollView &v) {
+            v.operationDone(QStringLiteral("Часы установлены: ") + sent);
+        });
     }
     return true;
 }
@@ -267,15 +251,10 @@ bool PollTick::writeConfirmed(const WritePlan &plan)
             return false;
         case RangeWrite::Outcome::ControllerChanged: changed << i; break;
         case RangeWrite::Outcome::Written: {
+            log.written(changes, refused);
             QVector<FieldChange> taken;
-            for (const FieldChange &change : changes) {
-                const bool isRefused =
-                    std::any_of(refused.begin(), refused.end(),
-                                [&](const FieldChange &r) { return r.column == change.column; });
-                log.change(change, isRefused ? Journal::NOT_TAKEN : Journal::OK);
-                if (!isRefused)
-                    taken << change;
-            }
+            std::copy_if(changes.begin(), changes.end(), std::back_inserter(taken),
+                         [&refused](const FieldChange &c) { return !WriteLog::refuses(refused, c); });
             report([i, progress = rangeProgress(i), taken, refused](PollView &v) {
                 v.channelWritten(i, progress, taken, refused);
             });

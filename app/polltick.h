@@ -1,7 +1,7 @@
 #ifndef POLLTICK_H
 #define POLLTICK_H
 
-#include "app/writelog.h"
+#include "journal/writelog.h"
 #include "device/archivedownload.h"
 #include "device/channelrecord.h"
 #include "device/controllerlink.h"
@@ -75,6 +75,8 @@ public:
     // A device-wide write read back different from what was sent.
     virtual void writeNotTaken(const QString &line) = 0;
     virtual void journalFailed(const QString &error) = 0;
+    // Another program holds the journal: entries wait in memory until it frees.
+    virtual void journalBusy() = 0;
     // "Загрузить все": the events archive and every channel archive, one after another.
     virtual void archiveSetStarted(int archives) = 0;
     virtual void archiveSetEnded(ArchiveDownload::Outcome outcome) = 0;

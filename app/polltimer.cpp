@@ -28,6 +28,7 @@ void MainWindow::Timer()
 {
     if (tickRunning)
         return;
+    retryJournal();
     const quint32 requests = data.takeRequests();
     if (!requests)
         return;
@@ -269,6 +270,23 @@ void MainWindow::journalFailed(const QString &error)
 void MainWindow::operationDone(const QString &text)
 {
     ui->statusbar->showMessage(text, STATUS_MESSAGE_MS);
+}
+
+// Said beside the link state while entries wait, where the status messages of the writes do not
+// hide it and no box stops the user: nothing is lost, the writes need not stop.
+void MainWindow::journalBusy()
+{
+    journalBusyLabel->show();
+}
+
+void MainWindow::retryJournal()
+{
+    if (journalBusyLabel->isHidden())
+        return;
+    worker->post([this] {
+        const bool written = journal.flush();
+        worker->report([this, written] { journalBusyLabel->setVisible(!written); });
+    });
 }
 
 void MainWindow::showEnding(Ending ending, const QString &doneText)

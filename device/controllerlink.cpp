@@ -4,6 +4,9 @@
 #include "device/registerio.h"
 #include "link/modbus.h"
 
+#include <QElapsedTimer>
+#include <vector>
+
 ControllerLink::ControllerLink(int devType) : type(devType == 1 ? 1 : 0) {}
 
 bool ControllerLink::linkError()
@@ -99,6 +102,24 @@ bool ControllerLink::writeClock(quint32 seconds)
     const quint16 words[2] = {quint16(seconds & 0xFFFF), quint16(seconds >> 16)};
     RegisterIo::write(REG_CLOCK, 2, words);
     return !mbLine.linkError;
+}
+
+// The controller's clock runs on while it is read back: a time up to the seconds the check took
+// (and one for the tick of the second) later than the one sent is the one sent.
+bool ControllerLink::setClock(quint32 seconds, quint32 &held)
+{
+    QElapsedTimer check;
+    check.start();
+    if (!writeClock(seconds))
+        return false;
+    DeviceInfo info;
+    std::vector<ChannelRecord> readBack(static_cast<size_t>(channelCount()));
+    readDeviceInfo(info, readBack.data());
+    if (linkError())
+        return false;
+    held = info.clock;
+    const qint64 late = qint64(held) - qint64(seconds);
+    return late >= 0 && late <= check.elapsed() / 1000 + 1;
 }
 
 bool ControllerLink::writeFactoryNumber(quint32 number)

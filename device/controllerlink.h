@@ -60,6 +60,9 @@ public:
     // The command is not sent when its argument was not taken.
     bool sendCommand(quint16 code, quint16 argument);
     bool writeClock(quint32 seconds);
+    // Writes the clock and reads it back into held: true when the controller holds the time
+    // sent. False also when an exchange failed; linkError() tells which.
+    bool setClock(quint32 seconds, quint32 &held);
     // Stops at the first failed exchange.
     bool writeFactoryNumber(quint32 number);
     // The change of one edited cell.

@@ -32,6 +32,11 @@ QString clockText(quint32 seconds)
     return wallClock(seconds).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
+QString notTakenLine(const QString &field, const QString &sent, const QString &held)
+{
+    return field + QStringLiteral(": записано ") + sent + QStringLiteral(", в контроллере ") + held;
+}
+
 QString hardwareVersion(quint16 version)
 {
     return QString::asprintf("v.%02x.%02x", version >> 8, version & 0xFF);

@@ -16,6 +16,8 @@ QDateTime wallClock(quint32 seconds);
 QString clockText(quint32 seconds);
 // A factory number typed as an unsigned decimal number of 32 bits; false for any other text.
 bool parseFactoryNumber(const QString &text, quint32 &number);
+// A line of "Контроллер не принял значения": the field, what was written and what it holds.
+QString notTakenLine(const QString &field, const QString &sent, const QString &held);
 // "v.01.02"
 QString hardwareVersion(quint16 version);
 

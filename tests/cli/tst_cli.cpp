@@ -3,6 +3,7 @@
 #include "device/channelimage.h"
 #include "device/channelrecord.h"
 #include "device/registermap.h"
+#include "journal/journal.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QComboBox>
@@ -25,6 +26,8 @@ private slots:
     void writeSettings_printsWritesAndChecks_data();
     void writeSettings_printsWritesAndChecks();
     void writeSettings_leavesAChannelChangedAfterTheList();
+    void clockSet_isCheckedAndJournalled_data();
+    void clockSet_isCheckedAndJournalled();
     void failures_exitWithTheirCodeAndMessage_data();
     void failures_exitWithTheirCodeAndMessage();
     void downloadOnAFullDisk_namesTheFileAndKeepsNone_data();
@@ -137,6 +140,18 @@ QString writeArchiveSource(const QString &folder, int channels)
             return QString();
     }
     return folder;
+}
+
+// The window's journal, oldest first, without the times: port|address|factory|channel|field|
+// before|after|result.
+QStringList journalRows()
+{
+    QStringList rows;
+    for (const JournalEntry &e : Journal().entries({}))
+        rows.prepend(QStringList{e.port, QString::number(e.address), e.factoryNumber, e.channel,
+                                 e.field, e.before, e.after, e.result}
+                         .join('|'));
+    return rows;
 }
 
 QString onlySubfolder(const QString &root)
@@ -291,19 +306,24 @@ void tst_Cli::writeSettings_printsWritesAndChecks_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("journalled"); // the result of each entry; empty: none
     QTest::newRow("dry run") << QStringList{"--dry-run"} << int(Simulator::Fault::None) << 0
-                             << false;
-    QTest::newRow("written") << QStringList() << int(Simulator::Fault::None) << 0 << true;
-    QTest::newRow("refused") << QStringList() << int(Simulator::Fault::IgnoreWrite) << 1 << false;
+                             << false << QString();
+    QTest::newRow("written") << QStringList() << int(Simulator::Fault::None) << 0 << true
+                             << "OK";
+    QTest::newRow("refused") << QStringList() << int(Simulator::Fault::IgnoreWrite) << 1 << false
+                             << "Не принято";
 }
 
-// A file that differs from the controller in two fields of channel 3.
+// A file that differs from the controller in two fields of channel 3. The writes go into the
+// window's journal field by field.
 void tst_Cli::writeSettings_printsWritesAndChecks()
 {
     QFETCH(QStringList, options);
     QFETCH(int, fault);
     QFETCH(int, code);
     QFETCH(bool, taken);
+    QFETCH(QString, journalled);
     TestHome home;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -315,9 +335,14 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
     for (int k = 0; k < CHANNEL_BLOCK_SIZE; ++k)
         held[size_t(k)] = simulator.holdingRegister(channelBlock(2) + k);
     const ChannelBlock sent = ChannelImage::encode(0, after, held);
-    QStringList lines, refusedLines;
-    for (const FieldChange &change : ChannelDiff::blockChanges(0, 2, held, sent))
+    QStringList lines, refusedLines, entries;
+    for (const FieldChange &change : ChannelDiff::blockChanges(0, 2, held, sent)) {
         lines << ChannelDiff::describe(change);
+        entries << QStringList{simulator.portPath(), QString::number(ADDRESS), "123456", "3",
+                               ChannelDiff::columnTitle(change.column), change.before,
+                               change.after, journalled}
+                       .join('|');
+    }
     for (const FieldChange &change : ChannelDiff::blockChanges(0, 2, sent, held))
         refusedLines << ChannelDiff::describe(change);
     QCOMPARE(lines.size(), 2);
@@ -331,6 +356,7 @@ void tst_Cli::writeSettings_printsWritesAndChecks()
         QVERIFY(simulator.writeLog().isEmpty());
     if (code != 0)
         QCOMPARE(run.err, "Контроллер не принял значения:\n" + refusedLines.join("\n") + "\n");
+    QCOMPARE(journalRows(), journalled.isEmpty() ? QStringList() : entries);
     simulator.setFault(Simulator::Fault::None);
     const Run check = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
     QCOMPARE(check.out == "Нет изменений\n", taken);
@@ -373,6 +399,60 @@ void tst_Cli::writeSettings_leavesAChannelChangedAfterTheList()
     QCOMPARE(run.err, QString("Контроллер изменился после сравнения, не записаны каналы: 3\n"));
     QCOMPARE(simulator.holdingRegister(delay3), quint16(held3 + 1));
     QCOMPARE(simulator.holdingRegister(delay2), expected2);
+}
+
+void tst_Cli::clockSet_isCheckedAndJournalled_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("result");
+    const QStringList set{"--set", "2024-05-17 13:45:09"};
+    const QString clock = "Дата и время";
+    QTest::newRow("set") << set << int(Simulator::Fault::None) << 0 << QString() << clock << "OK";
+    QTest::newRow("set, not kept")
+        << set << int(Simulator::Fault::IgnoreWrite) << 1
+        << "Контроллер не принял значения:\nДата и время: записано 17.05.2024 13:45:09, в "
+           "контроллере "
+        << clock << "Не принято";
+    QTest::newRow("set, no answer") << set << int(Simulator::Fault::StopAnswering) << 1
+                                    << "Ошибка связи\n" << clock << "Ошибка связи";
+    QTest::newRow("sync") << QStringList{"--sync"} << int(Simulator::Fault::None) << 0
+                          << QString() << "Синхронизировать" << "OK";
+}
+
+// The clock is read back as the window reads it after a clock write, and the write goes into
+// the window's journal with what came of it.
+void tst_Cli::clockSet_isCheckedAndJournalled()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, fault);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    QFETCH(QString, field);
+    QFETCH(QString, result);
+    TestHome home;
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    // The connection's identification goes first: two reads.
+    simulator.setFault(Simulator::Fault(fault), 2, 0, 0);
+    const QDateTime now = QDateTime::currentDateTime();
+    const Run run = tq17ctl(QStringList{"clock"} + arguments + line(simulator));
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.startsWith(err) && run.err.isEmpty() == err.isEmpty(), qPrintable(run.err));
+    const QStringList rows = journalRows();
+    QCOMPARE(rows.size(), 1);
+    const QStringList entry = rows.first().split('|');
+    QCOMPARE(entry.mid(0, 5), QStringList({simulator.portPath(), QString::number(ADDRESS),
+                                           "123456", QString(), field}));
+    QCOMPARE(entry.mid(7), QStringList{result});
+    const QDateTime sent = QDateTime::fromString(entry.at(6), "dd.MM.yyyy HH:mm:ss");
+    const QDateTime asked = arguments.contains("--sync")
+                                ? now
+                                : QDateTime::fromString(arguments.last(), "yyyy-MM-dd HH:mm:ss");
+    QVERIFY2(qAbs(asked.secsTo(sent)) <= 2, qPrintable(entry.at(6)));
 }
 
 void tst_Cli::failures_exitWithTheirCodeAndMessage_data()

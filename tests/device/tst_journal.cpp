@@ -6,7 +6,11 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -81,6 +85,9 @@ private slots:
     void entries_surviveKillingTheToolRightAfterAWrite();
     void fileThatIsNotADatabase_isReportedOnceAndLeftAlone();
     void tab_filtersNewestFirstAndExports();
+    void busyFile_keepsEntriesInOrderUntilItFrees_data();
+    void busyFile_keepsEntriesInOrderUntilItFrees();
+    void busyFile_windowSaysSoAndWritesAtTheNextTick();
 };
 
 void tst_Journal::entries_surviveKillingTheToolRightAfterAWrite()
@@ -173,6 +180,89 @@ void tst_Journal::tab_filtersNewestFirstAndExports()
     QCOMPARE(lines.value(0), QString("Журнал"));
     QCOMPARE(lines.mid(2), QStringList({all.at(1), all.at(2)}));
     QVERIFY(lines.value(1).startsWith("Время|Порт|Адрес|Зав. №|Канал|Поле|Было|Стало|Результат"));
+}
+
+void tst_Journal::busyFile_keepsEntriesInOrderUntilItFrees_data()
+{
+    QTest::addColumn<QString>("freedBy");
+    QTest::newRow("the next entry") << "add";
+    QTest::newRow("a retry") << "flush";
+    QTest::newRow("closing") << "close";
+}
+
+// Another program's open write transaction holds the file; the link must not wait on it.
+void tst_Journal::busyFile_keepsEntriesInOrderUntilItFrees()
+{
+    QFETCH(QString, freedBy);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("journal.sqlite");
+    const QDateTime day(QDate(2026, 3, 10), QTime(9, 30));
+    Journal journal(path);
+    QVERIFY(journal.add(entry("111", day, "0")));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        QSqlQuery hold(other);
+        QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+        QVERIFY(hold.exec("INSERT INTO entries (field) VALUES ('other')"));
+        for (int i = 1; i <= 3; ++i) {
+            QElapsedTimer added;
+            added.start();
+            QVERIFY(journal.add(entry("111", day.addSecs(i), QString::number(i))));
+            QVERIFY2(added.elapsed() < 400, qPrintable(QString::number(added.elapsed())));
+            QCOMPARE(journal.waiting(), i);
+        }
+        QVERIFY(hold.exec("COMMIT"));
+    }
+    QSqlDatabase::removeDatabase("other program");
+    if (freedBy == "add")
+        QVERIFY(journal.add(entry("111", day.addSecs(4), "4")));
+    else if (freedBy == "flush")
+        QVERIFY(journal.flush());
+    else
+        QVERIFY(journal.close());
+    QCOMPARE(journal.waiting(), 0);
+    QStringList fields;
+    for (const JournalEntry &e : Journal(path).entries({}))
+        fields.prepend(e.field);
+    QStringList expected{"0", "other", "1", "2", "3"};
+    if (freedBy == "add")
+        expected << "4";
+    QCOMPARE(fields, expected);
+}
+
+// The edits reach the controller at once; the engineer is told once, not per edit.
+void tst_Journal::busyFile_windowSaysSoAndWritesAtTheNextTick()
+{
+    ConnectedWindow w;
+    QVERIFY(w.connect());
+    editCell(w, 9, 21, "21");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        other.setDatabaseName(Journal::defaultPath());
+        QVERIFY(other.open());
+        QSqlQuery hold(other);
+        QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+        QElapsedTimer edits;
+        edits.start();
+        editCell(w, 9, 21, "22");
+        editCell(w, 9, 20, "5");
+        QVERIFY2(edits.elapsed() < 2000, qPrintable(QString::number(edits.elapsed())));
+        QCOMPARE(w.simulator.holdingRegister(channelBlock(9) + CH_DELAY), quint16(22));
+        QVERIFY(!w.widget<QLabel>("lbJournalBusy")->isHidden());
+        QCOMPARE(w.widget<QLabel>("lbJournalBusy")->text(),
+                 QString("Журнал занят другой программой, записи сохранятся позже"));
+        QVERIFY(hold.exec("COMMIT"));
+    }
+    QSqlDatabase::removeDatabase("other program");
+    w.tick();
+    QTRY_VERIFY(w.widget<QLabel>("lbJournalBusy")->isHidden());
+    QVERIFY(w.answerer.messages().isEmpty());
+    QStringList afters;
+    for (const JournalEntry &e : Journal().entries({}))
+        afters.prepend(e.after);
+    QCOMPARE(afters, QStringList({"21", "22", "5"}));
 }
 
 int main(int argc, char **argv)

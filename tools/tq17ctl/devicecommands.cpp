@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "commandjournal.h"
 #include "console.h"
 #include "controllersession.h"
 #include "device/devicetext.h"
@@ -58,18 +59,29 @@ int clock(const QStringList &arguments)
     ControllerSession session(command.link());
     if (!session.connect(records.data()))
         return int(Exit::Controller);
-    if (set || sync) {
-        if (sync)
-            target = QDateTime::currentDateTime();
-        session.link().writeClock(DeviceText::clockSeconds(target.date(), target.time()));
-        if (session.linkFailed())
-            return int(Exit::Controller);
+    if (!set && !sync) {
+        Console::out(DeviceText::clockText(session.deviceInfo().clock));
+        return int(Exit::Done);
     }
-    DeviceInfo info;
-    session.link().readDeviceInfo(info, records.data());
-    if (session.linkFailed())
+    if (sync)
+        target = QDateTime::currentDateTime();
+    const quint32 sent = DeviceText::clockSeconds(target.date(), target.time());
+    CommandJournal journal(session);
+    quint32 held = 0;
+    const bool taken = session.link().setClock(sent, held);
+    if (session.linkFailed()) {
+        journal.log().clock(sync, sent, Journal::LINK_ERROR);
         return int(Exit::Controller);
-    Console::out(DeviceText::clockText(info.clock));
+    }
+    journal.log().clock(sync, sent, taken ? Journal::OK : Journal::NOT_TAKEN);
+    if (!taken) {
+        Console::err(QStringLiteral("Контроллер не принял значения:"));
+        return Console::fail(Exit::Controller,
+                             DeviceText::notTakenLine(WriteLog::clockField(sync),
+                                                      DeviceText::clockText(sent),
+                                                      DeviceText::clockText(held)));
+    }
+    Console::out(DeviceText::clockText(held));
     return int(Exit::Done);
 }
 

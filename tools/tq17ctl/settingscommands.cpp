@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "commandjournal.h"
 #include "console.h"
 #include "controllersession.h"
 #include "device/channeldiff.h"
@@ -123,17 +124,25 @@ int writeSettings(const QStringList &arguments)
     if (write.changes().isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
         return int(Exit::Done);
 
+    CommandJournal journal(session);
     QVector<FieldChange> refused;
     QStringList changed;
     for (int c = write.first(); c <= write.last(); ++c) {
-        if (write.changesOf(c).isEmpty())
+        const QVector<FieldChange> sent = write.changesOf(c);
+        if (sent.isEmpty())
             continue;
         QVector<FieldChange> channelRefused;
         const RangeWrite::Outcome outcome = write.writeChannel(link, c, channelRefused);
-        if (session.linkFailed())
+        if (session.linkFailed()) {
+            for (const FieldChange &change : sent)
+                journal.log().change(change, Journal::LINK_ERROR);
             return int(Exit::Controller);
-        if (outcome == RangeWrite::Outcome::ControllerChanged)
+        }
+        if (outcome == RangeWrite::Outcome::ControllerChanged) {
             changed << QString::number(c + 1);
+            continue;
+        }
+        journal.log().written(sent, channelRefused);
         refused += channelRefused;
     }
     if (!changed.isEmpty())
