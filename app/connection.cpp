@@ -2,6 +2,7 @@
 
 #include "app/linkworker.h"
 #include "app/messages.h"
+#include "app/trafficpage.h"
 #include "link/modbus.h"
 #include "ui_mainwindow.h"
 
@@ -30,7 +31,10 @@ void MainWindow::on_Start_clicked()
     const bool fast = ui->cbFastLink->isChecked();
     bool opened = false;
     worker->newConnection();
+    trafficPage->connectionStarted();
+    traffic_log *traffic = &trafficPage->log();
     worker->runAndWait([&] {
+        mbLine.traffic = traffic;
         mbLine.fastFrameEnd = fast;
         worker->clearStop();
         mbLine.portName = portName;

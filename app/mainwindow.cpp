@@ -4,10 +4,12 @@
 #include "app/inifile.h"
 #include "app/journalpage.h"
 #include "app/linkworker.h"
+#include "app/trafficpage.h"
 #include "device/columndefs.h"
 #include "device/devicetext.h"
 #include "device/registermap.h"
 #include "device/wholefile.h"
+#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -71,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent)
     setupChannelTable(ui->cTypeDev->currentIndex());
     setupChart();
     setupJournal();
+    setupTraffic();
     data.clearRequests();
     setConnectedState(false);
     showLinkState();
@@ -84,6 +87,7 @@ MainWindow::~MainWindow()
     worker->stop();
     worker->runAndWait([this] { journal.close(); });
     worker.reset();
+    mbLine.traffic = nullptr;
     storeUiState();
     delete ui;
 }
@@ -125,6 +129,12 @@ void MainWindow::setupJournal()
         if (ui->tabWidget->widget(index) == journalPage)
             journalPage->refresh();
     });
+}
+
+void MainWindow::setupTraffic()
+{
+    trafficPage = new TrafficPage(this);
+    ui->tabWidget->addTab(trafficPage, QStringLiteral("Обмен"));
 }
 
 void MainWindow::setupChart()

@@ -16,6 +16,7 @@
 
 class ArchiveChart;
 class JournalPage;
+class TrafficPage;
 class LinkWorker;
 class QLabel;
 class QModelIndex;
@@ -134,6 +135,7 @@ private:
     void showSetProgress(int archiveProgress);
     void setupChart();
     void setupJournal();
+    void setupTraffic();
 
     // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
     QProgressBar *createProgressBar();
@@ -155,6 +157,7 @@ private:
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
     JournalPage *journalPage = nullptr;
+    TrafficPage *trafficPage = nullptr;
     QLabel *linkStateLabel = nullptr;
     QLabel *journalBusyLabel = nullptr;
     bool tickRunning = false;

@@ -50,8 +50,13 @@ void modbus_line::closePort()
 bool modbus_line::sendPkt()
 {
     rxLen = 0;
-    if (!isOpen || stopRequested())
+    if (stopRequested())
         return false;
+    if (!isOpen) {
+        rxAccum.clear();
+        recordExchange(TrafficResult::Refused);
+        return false;
+    }
     if (replyAbandoned) {
         discardUntilQuiet(ABANDONED_REPLY_QUIET_MS);
         replyAbandoned = false;
@@ -74,7 +79,36 @@ bool modbus_line::waitPkt()
         collectReply();
         connect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
     }
-    return acceptReply(rxAccum);
+    const bool accepted = acceptReply(rxAccum);
+    if (!replyAbandoned)
+        recordExchange(judged(accepted));
+    return accepted;
+}
+
+TrafficResult modbus_line::judged(bool accepted) const
+{
+    if (accepted)
+        return TrafficResult::Ok;
+    if (rxAccum.isEmpty())
+        return TrafficResult::NoReply;
+    if (rxAccum.size() > RX_SIZE)
+        return TrafficResult::WrongReply;
+    if (!reply_check::crcHolds(rxBuf, rxLen))
+        return TrafficResult::Crc;
+    return reply_check::refuses(txBuf, rxBuf, rxLen) ? TrafficResult::Exception
+                                                     : TrafficResult::WrongReply;
+}
+
+void modbus_line::recordExchange(TrafficResult result)
+{
+    if (!traffic)
+        return;
+    TrafficEntry entry;
+    entry.time = QTime::currentTime();
+    entry.request = QByteArray(reinterpret_cast<const char *>(txBuf), txLen);
+    entry.reply = rxAccum;
+    entry.result = result;
+    traffic->record(std::move(entry));
 }
 
 void modbus_line::collectReply()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/rx_buffer.h"
+#include "link/traffic_log.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -76,6 +77,8 @@ public:
     // A reply ends once the bytes its request calls for have come and passed the checks, not at
     // the silence after it; the next request then waits the inter-frame gap only.
     bool fastFrameEnd = false;
+    // Where each exchange is told, when someone watches the line.
+    traffic_log *traffic = nullptr;
 
 protected:
     uint8_t txLen = 0;
@@ -88,6 +91,8 @@ private:
     bool collectCalledFor();
     void collectUntilSilence();
     void awaitFrameGap() const;
+    void recordExchange(TrafficResult result);
+    TrafficResult judged(bool accepted) const;
 
     QElapsedTimer sinceReply;
 

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config ccache qtbase5-dev libqt5serialport5-dev
           libxlsxwriter-dev libmodbus-dev libqcustomplot-dev libqt5sql5-sqlite
-          qttranslations5-l10n)
+          qttranslations5-l10n fonts-dejavu-core)
 if [[ "${1:-}" == test ]]; then
-    packages+=(clang libfuzzer-14-dev python3-openpyxl)
+    packages+=(clang libfuzzer-14-dev python3-openpyxl poppler-utils)
 fi
 
 missing=()
