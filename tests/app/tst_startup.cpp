@@ -351,7 +351,7 @@ void tst_Startup::everyButton_reachesSlotOfItsName()
         QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), owner, slot.constData()),
                  qPrintable(button->objectName()));
     }
-    QCOMPARE(buttons.size(), 27);
+    QCOMPARE(buttons.size(), 29);
 }
 
 QTEST_MAIN(tst_Startup)
