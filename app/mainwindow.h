@@ -6,6 +6,7 @@
 #include "archive/archive.h"
 #include "archive/archivestore.h"
 #include "device/data.h"
+#include "journal/commissioningreport.h"
 #include "journal/journal.h"
 
 #include <QElapsedTimer>
@@ -51,6 +52,9 @@ private slots:
     void dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                          const QVector<int> &roles);
     void on_btImport_clicked();
+    // A commissioning report of the range: read from the controller while connected, else of
+    // the table as loaded from a settings file.
+    void on_btReport_clicked();
     void on_btWrite_clicked();
     void on_btSelectSet_clicked();
     void on_pbArcImport_clicked();
@@ -66,6 +70,7 @@ private slots:
     void on_pbArcLoadAll_clicked();
 
 private:
+    void writeReport(ReportContent content);
     // Start-up and exit
     void fillFixedLists();
     void restoreUiState();
@@ -191,6 +196,8 @@ private:
     ControllerCells controllerCells;
     // The device type the records were filled for (imported, edited, read); -1: none.
     int recordsFilledFor = -1;
+    // The settings file the table was last loaded from, named in a report made offline.
+    QString loadedSettingsFile;
 };
 
 #endif

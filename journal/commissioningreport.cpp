@@ -59,8 +59,8 @@ QString identityHtml(const ReportContent &content)
 QString channelsHtml(const ReportContent &content)
 {
     const QVector<int> shownColumns = columns(content.devType);
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"1\" "
-                                  "style=\"font-size: %1pt\"><tr>")
+    QString html = QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" "
+                                  "cellpadding=\"1\" style=\"font-size: %1pt\"><tr>")
                        .arg(TABLE_POINT_SIZE);
     html += cellHtml(QStringLiteral("th"), QStringLiteral("Канал"));
     for (const int column : shownColumns)
@@ -68,9 +68,13 @@ QString channelsHtml(const ReportContent &content)
     html += QStringLiteral("</tr>");
     for (int channel = content.first; channel <= content.last; ++channel) {
         html += QStringLiteral("<tr>") + cellHtml(QStringLiteral("td"), QString::number(channel + 1));
-        for (const int column : shownColumns)
-            html += cellHtml(QStringLiteral("td"),
-                             ChannelFormat::cell(content.records[channel], column).toString());
+        if (content.known[size_t(channel)]) {
+            for (const int column : shownColumns)
+                html += cellHtml(QStringLiteral("td"),
+                                 ChannelFormat::cell(content.records[channel], column).toString());
+        } else {
+            html += QStringLiteral("<td colspan=\"%1\">не прочитано</td>").arg(shownColumns.size());
+        }
         html += QStringLiteral("</tr>");
     }
     return html.replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</table>");

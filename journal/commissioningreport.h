@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVector>
+#include <bitset>
 
 // What a commissioning report records: the controller as it was set up, for the site's
 // acceptance papers.
@@ -25,6 +26,8 @@ struct ReportContent {
     int first = 0; // 0-based channel indices, both reported
     int last = 0;
     const ChannelRecord *records = nullptr;
+    // Channels whose settings were read or loaded; the others hold defaults and are not reported.
+    std::bitset<MAX_CHANNELS> known;
     // The journal entries of this controller for the day of the report, newest first.
     QVector<JournalEntry> entries;
 };

@@ -317,6 +317,7 @@ void tst_Startup::slots_followMetaObjectOrder()
                                   "on_btExport_clicked",
                                   "dataChangedSlot",
                                   "on_btImport_clicked",
+                                  "on_btReport_clicked",
                                   "on_btWrite_clicked",
                                   "on_btSelectSet_clicked",
                                   "on_pbArcImport_clicked",
@@ -351,7 +352,7 @@ void tst_Startup::everyButton_reachesSlotOfItsName()
         QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), owner, slot.constData()),
                  qPrintable(button->objectName()));
     }
-    QCOMPARE(buttons.size(), 29);
+    QCOMPARE(buttons.size(), 30);
 }
 
 QTEST_MAIN(tst_Startup)
