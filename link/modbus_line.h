@@ -87,7 +87,7 @@ private:
     void collectReply();
     bool collectCalledFor();
     void collectUntilSilence();
-    void awaitFrameGap() const;
+    void awaitFrameGap();
 
     QElapsedTimer sinceReply;
 
