@@ -87,7 +87,7 @@ private:
     void collectReply();
     bool collectCalledFor();
     void collectUntilSilence();
-    void awaitFrameGap();
+    bool awaitFrameGap();
 
     QElapsedTimer sinceReply;
 
