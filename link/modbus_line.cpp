@@ -62,8 +62,8 @@ bool modbus_line::sendPkt()
         replyAbandoned = false;
     }
     rx_buffer::clearForRequest(rxAccum, rxBuf);
-    if (fastFrameEnd)
-        awaitFrameGap();
+    if (fastFrameEnd && !awaitFrameGap())
+        return false;
     // A late reply to an earlier request must not pass for the answer to this one.
     port.clear(QSerialPort::Input);
     port.write(reinterpret_cast<const char *>(txBuf), txLen);
@@ -163,14 +163,30 @@ void modbus_line::collectUntilSilence()
     sinceReply.start();
 }
 
-void modbus_line::awaitFrameGap() const
+// The gap runs from the reply's end, so work done on the reply meanwhile costs nothing. Bytes
+// after the reply (noise, a converter's leftovers) keep the line busy: they are thrown away and
+// the gap starts again, or the request would talk over them and its reply begin with them.
+// False when a stop came meanwhile.
+bool modbus_line::awaitFrameGap()
 {
     if (!sinceReply.isValid() || baudRate <= 0)
-        return;
+        return true;
     const qint64 gapNs = std::max(MIN_FRAME_GAP_NS, 35 * 1000000000LL / baudRate);
-    const qint64 left = gapNs - sinceReply.nsecsElapsed();
-    if (left > 0)
-        QThread::usleep(static_cast<unsigned long>((left + 999) / 1000));
+    disconnect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
+    QElapsedTimer running;
+    running.start();
+    // A line still talking after the longest reply's time does not fall quiet by waiting.
+    while (running.elapsed() < REPLY_TIME_CAP_MS && !stopRequested()) {
+        const qint64 left = gapNs - sinceReply.nsecsElapsed();
+        if (left > 0)
+            QThread::usleep(static_cast<unsigned long>((left + 999) / 1000));
+        if (!port.waitForReadyRead(0))
+            break;
+        port.readAll();
+        sinceReply.start();
+    }
+    connect(&port, &QSerialPort::readyRead, this, &modbus_line::read);
+    return !stopRequested();
 }
 
 bool modbus_line::waitForBytes(int ms)

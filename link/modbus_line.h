@@ -90,7 +90,7 @@ private:
     void collectReply();
     bool collectCalledFor();
     void collectUntilSilence();
-    void awaitFrameGap() const;
+    bool awaitFrameGap();
     void recordExchange(TrafficResult result);
     TrafficResult judged(bool accepted) const;
 

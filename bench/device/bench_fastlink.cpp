@@ -1,9 +1,10 @@
 // A 64-channel range read and a 64-channel range write that changes every channel (read before,
 // write, read back), against the simulator paced at 115200 and 9600 baud, with each reply ended
 // by the silence after it and by its length ("Быстрый обмен"). Each time is printed beside its
-// wire floor: the bytes of every request and reply at 10 bits a byte. The simulator paces only
-// its replies, and a pseudo-terminal carries requests at once, so the floor of the replies alone
-// is printed too.
+// wire floor: the bytes of every request and reply at 10 bits a byte. Beside it, that floor with
+// the silence a master keeps before each request (3.5 characters, at least 1.75 ms). The
+// simulator paces only its replies, and a pseudo-terminal carries requests at once, so the floor
+// of the replies alone is printed too.
 #include "device/channelimage.h"
 #include "device/controllerlink.h"
 #include "link/modbus.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -36,6 +38,11 @@ double wireSeconds(int bytes, int baud)
     return bytes * 10.0 / baud;
 }
 
+double gapSeconds(int exchanges, int baud)
+{
+    return exchanges * std::max(1.75e-3, 35.0 / baud);
+}
+
 // The window's read: live values, the device block, then every channel block.
 int rangeReadBytes(bool requests)
 {
@@ -48,6 +55,22 @@ int rangeWriteBytes(bool requests)
 {
     const int block = readBytes(CHANNEL_BLOCK_SIZE, requests);
     return CHANNELS * (3 * block + writeBytes(CHANNEL_BLOCK_SIZE, requests));
+}
+
+constexpr int RANGE_READ_EXCHANGES = 4 + 1 + CHANNELS;
+constexpr int RANGE_WRITE_EXCHANGES = CHANNELS * 4;
+
+// One line: the time, its ratio to each floor.
+void printFigures(const char *what, double seconds, int bytes, int replyBytes, int exchanges,
+                  int baud)
+{
+    const double floor = wireSeconds(bytes, baud);
+    const double gaps = floor + gapSeconds(exchanges, baud);
+    const double replies = wireSeconds(replyBytes, baud);
+    std::printf("  %-5s %7.3f s: floor %7.3f s (%.2fx), with gaps %7.3f s (%.2fx), replies "
+                "%7.3f s (%.2fx)\n",
+                what, seconds, floor, seconds / floor, gaps, seconds / gaps, replies,
+                seconds / replies);
 }
 
 double rangeRead(ControllerLink &link, ChannelRecord *records)
@@ -106,15 +129,11 @@ bool measure(int baud, bool fast)
         std::fprintf(stderr, "link error at %d baud\n", baud);
         return false;
     }
-    const char *mode = fast ? "on " : "off";
-    const double readFloor = wireSeconds(rangeReadBytes(true), baud);
-    const double readReplies = wireSeconds(rangeReadBytes(false), baud);
-    const double writeFloor = wireSeconds(rangeWriteBytes(true), baud);
-    const double writeReplies = wireSeconds(rangeWriteBytes(false), baud);
-    std::printf("%6d baud, Быстрый обмен %s: read %7.3f s, floor %7.3f s (%.2fx), replies %.3f s "
-                "(%.2fx); write %7.3f s, floor %7.3f s (%.2fx), replies %.3f s (%.2fx)\n",
-                baud, mode, read, readFloor, read / readFloor, readReplies, read / readReplies,
-                write, writeFloor, write / writeFloor, writeReplies, write / writeReplies);
+    std::printf("%6d baud, Быстрый обмен %s:\n", baud, fast ? "on" : "off");
+    printFigures("read", read, rangeReadBytes(true), rangeReadBytes(false), RANGE_READ_EXCHANGES,
+                 baud);
+    printFigures("write", write, rangeWriteBytes(true), rangeWriteBytes(false),
+                 RANGE_WRITE_EXCHANGES, baud);
     return true;
 }
 

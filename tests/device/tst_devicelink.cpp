@@ -1,4 +1,5 @@
 #include "device/channelrecord.h"
+#include "device/registermap.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QComboBox>
@@ -234,6 +235,9 @@ void tst_DeviceLink::writeRange_changesOnlyOwnedRegisters()
         {50 * 10 + 25, quint16('G')},
     };
     for (int address = 0; address < before.size(); ++address) {
+        // The controller's clock runs on between the two reads.
+        if (address == REG_CLOCK || address == REG_CLOCK + 1)
+            continue;
         const auto found = changed.find(address);
         const quint16 expected = found == changed.end() ? before.at(address) : found->second;
         QVERIFY2(w.simulator.holdingRegister(address) == expected,

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "link/modbus.h"
+#include "tests/support/fastexchange.h"
 
 // Opens the Modbus line's protected state to the tests.
 class ModbusProbe : public modbus
 {
 public:
+    ModbusProbe() { fastFrameEnd = fastExchangeUnderTest(); }
+
     using modbus_line::port;
     using modbus_line::rxAccum;
     using modbus_line::rxExpected;

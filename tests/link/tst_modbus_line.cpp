@@ -230,6 +230,34 @@ private slots:
         QCOMPARE(keptReply(*line), good);
     }
 
+    // Noise after a reply ended at its length keeps the line busy; a request sent into it would
+    // have its reply begin with the noise. At 1200 baud the gap is 29 ms.
+    void sendPkt_fastEnd_waitsUntilNoiseAfterReplyStops_data()
+    {
+        QTest::addColumn<int>("noiseBytes");
+        QTest::addColumn<int>("everyMs");
+        QTest::newRow("a byte every 10 ms for 80 ms") << 8 << 10;
+        QTest::newRow("a byte every 20 ms for 160 ms") << 8 << 20;
+    }
+    void sendPkt_fastEnd_waitsUntilNoiseAfterReplyStops()
+    {
+        QFETCH(int, noiseBytes);
+        QFETCH(int, everyMs);
+        openLine(1200);
+        line->fastFrameEnd = true;
+        const QByteArray good = QByteArray::fromHex("01 03 04 12 34 AB CD 00 20");
+        const QByteArray next = QByteArray::fromHex("01 03 02 00 2A 39 9B");
+        Pieces noisy{{0, good}};
+        for (int i = 0; i < noiseBytes; ++i)
+            noisy.append({everyMs, QByteArray(1, '\x55')});
+        peer->play({{READ_REQUEST_SIZE, noisy}, {READ_REQUEST_SIZE, {{0, next}}}});
+        line->readHolding(0, 2);
+        QVERIFY(line->waitPkt());
+        line->readHolding(0, 1);
+        QVERIFY(line->waitPkt());
+        QCOMPARE(keptReply(*line), next);
+    }
+
     void waitPkt_keepsReadyReadConnectedAfterwards()
     {
         openLine();

@@ -1,5 +1,8 @@
 #include "tests/support/connectedwindow.h"
 
+#include "tests/support/fastexchange.h"
+
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDeadlineTimer>
@@ -12,6 +15,7 @@ ConnectedWindow::ConnectedWindow(const Simulator::Options &options)
     QDir::setCurrent(dir.path());
     window = std::make_unique<MainWindow>();
     widget<QComboBox>("cTypeDev")->setCurrentIndex(options.deviceType == 64 ? 1 : 0);
+    widget<QCheckBox>("cbFastLink")->setChecked(fastExchangeUnderTest());
 }
 
 ConnectedWindow::~ConnectedWindow()

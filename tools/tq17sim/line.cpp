@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -112,13 +113,15 @@ bool Line::waitUntil(short events, Clock::time_point deadline)
 {
     using namespace std::chrono;
     while (!stopping()) {
-        // Rounded up, so that we never wake early and spin.
-        const auto left = duration_cast<milliseconds>(deadline - Clock::now() + microseconds(999));
+        // To the nanosecond: paced output must not lag the wire by a rounded-up millisecond.
+        const auto left = duration_cast<nanoseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
+        const timespec timeout = {time_t(left.count() / 1000000000),
+                                  long(left.count() % 1000000000)};
         pollfd fds[3] = {
             {events != 0 ? fd_ : -1, events, 0}, {wake_[0], POLLIN, 0}, {watch_.fd(), POLLIN, 0}};
-        if (poll(fds, 3, int(left.count())) < 0 && errno != EINTR)
+        if (ppoll(fds, 3, &timeout, nullptr) < 0 && errno != EINTR)
             return false;
         if (fds[2].revents != 0)
             watch_.update();
