@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/cellwrite.h"
 #include "app/columnwidths.h"
 #include "app/inifile.h"
 #include "app/linkworker.h"
@@ -8,7 +9,7 @@
 #include "device/channelformat.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
-#include "device/comboboxdelegate.h"
+#include "app/comboboxdelegate.h"
 #include "device/texttables.h"
 #include "link/modbus.h"
 #include "ui_mainwindow.h"
@@ -116,7 +117,7 @@ void MainWindow::setupChannelTable(int devType)
             model->setData(model->index(row, column), int(Qt::AlignHCenter | Qt::AlignVCenter),
                            Qt::TextAlignmentRole);
     for (int row = 0; row < data.chanCount; ++row)
-        data.fillRow(row);
+        channels.fillRow(row);
     disconnectCellHook();
     connectCellHook();
 
@@ -182,18 +183,18 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     change.column = topLeft.column();
     if (change.channel >= 0 && change.channel < MAX_CHANNELS)
         change.before = controllerCells.text(change.channel, change.column);
-    const Data::CellWrite written = data.writeCell(topLeft, patch);
-    if (written == Data::CellWrite::Ignored)
+    const CellWrite::Result written = CellWrite(data).write(topLeft, patch);
+    if (written == CellWrite::Result::Ignored)
         return;
-    if (written != Data::CellWrite::Refused)
+    if (written != CellWrite::Result::Refused)
         recordsFilledFor = data.devType;
     // The row shows what its record holds now, as a read of the channel would: the value as
     // stored (rounded, cut to 16 bytes, or the old one when refused) and every cell that reads
     // it (the scaled values at new decimals, the cells a module type leaves without meaning).
     disconnectCellHook();
-    data.redrawRow(topLeft.row());
+    channels.redrawRow(topLeft.row());
     connectCellHook();
-    if (written == Data::CellWrite::Sent) {
+    if (written == CellWrite::Result::Sent) {
         change.after =
             ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
         sendCellPatch(patch, change);
@@ -236,7 +237,7 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
 
 void MainWindow::cellNotTaken(const FieldChange &change)
 {
-    data.markRefused(change.channel, change.column);
+    channels.markRefused(change.channel, change.column);
     showNotTaken({QString::asprintf("Канал %02d, ", change.channel + 1) +
                   ChannelDiff::columnTitle(change.column) + QStringLiteral(": записано ") +
                   change.after});

@@ -52,7 +52,7 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
     on_Scan_clicked();
-    data.setUi(ui);
+    channels.init(ui);
     archive.init(ui);
     fillFixedLists();
     // Every column counts as shown until "ini" says otherwise.

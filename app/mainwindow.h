@@ -3,7 +3,8 @@
 
 #include "app/controllercells.h"
 #include "app/polltick.h"
-#include "archive/archive.h"
+#include "app/archive.h"
+#include "app/channelspage.h"
 #include "archive/archivestore.h"
 #include "device/data.h"
 #include "journal/journal.h"
@@ -150,6 +151,7 @@ private:
     int firstChan = 1;
     int lastChan = 1;
     Data data;
+    ChannelsPage channels;
     Archive archive;
     ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;

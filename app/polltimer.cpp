@@ -98,7 +98,7 @@ void MainWindow::factoryNumberRead(quint32 number)
     factoryNumber = number;
     identified = true;
     archiveStore.beginConnection(number);
-    data.showSerialNumber(number);
+    ui->SerialNumDev->setText(QString::number(number));
     showLinkState();
 }
 
@@ -155,7 +155,7 @@ void MainWindow::channelRead(int channel, const ChannelRecord &record, int progr
     recordsFilledFor = data.devType;
     data.settingsKnown.set(size_t(channel));
     data.setActive(channel, 1);
-    data.fillRow(channel);
+    channels.fillRow(channel);
     progressBar->setValue(progress);
 }
 
@@ -219,7 +219,7 @@ void MainWindow::channelWritten(int channel, int progress, const QVector<FieldCh
     for (const FieldChange &change : taken)
         controllerCells.taken(change);
     for (const FieldChange &change : refused) {
-        data.markRefused(channel, change.column);
+        channels.markRefused(channel, change.column);
         refusedLines << QString::asprintf("Канал %02d, ", channel + 1) +
                             ChannelDiff::columnTitle(change.column) +
                             QStringLiteral(": записано ") + change.before +

@@ -56,7 +56,7 @@ void MainWindow::on_btImport_clicked()
     recordsFilledFor = data.devType;
     disconnectCellHook();
     for (int c = 0; c < data.chanCount; ++c)
-        data.fillRow(c);
+        channels.fillRow(c);
     connectCellHook();
     chart->showThresholds();
     operationDone(QStringLiteral("Настройки загружены из файла ") + QFileInfo(fileName).fileName());
