@@ -5,6 +5,7 @@
 #include "app/journalpage.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
+#include "device/texttables.h"
 #include "device/devicetext.h"
 #include "device/registermap.h"
 #include "device/wholefile.h"
@@ -52,7 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
     on_Scan_clicked();
-    channels.init(ui);
+    channels.init(ui, this);
     archive.init(ui);
     fillFixedLists();
     // Every column counts as shown until "ini" says otherwise.
@@ -66,9 +67,11 @@ MainWindow::MainWindow(QWidget *parent)
         ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
     connect(worker.get(), &LinkWorker::portFailed, this, [this] { linkFailed(); });
+    connect(&channels, &ChannelsPage::cellToSend, this, &MainWindow::sendCellPatch);
+    connect(&channels, &ChannelsPage::operationDone, this, &MainWindow::operationDone);
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
-    setupChannelTable(ui->cTypeDev->currentIndex());
+    channels.setup(ui->cTypeDev->currentIndex());
     setupChart();
     setupJournal();
     data.clearRequests();
@@ -80,7 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
 // An editor left open commits as the table goes; that is not written.
 MainWindow::~MainWindow()
 {
-    disconnectCellHook();
+    channels.disconnectCellHook();
     worker->stop();
     worker->runAndWait([this] { journal.close(); });
     worker.reset();
@@ -137,6 +140,7 @@ void MainWindow::setupChart()
                    ? &channelRecords[index]
                    : nullptr;
     });
+    connect(&channels, &ChannelsPage::settingsLoaded, chart, &ArchiveChart::showThresholds);
     ui->tabWidget->addTab(chart, QStringLiteral("График"));
 }
 
@@ -236,4 +240,36 @@ void MainWindow::storeUiState()
 void MainWindow::on_Exit_clicked()
 {
     QCoreApplication::quit();
+}
+
+void MainWindow::on_btSelectSet_clicked()
+{
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        QListWidgetItem *item = ui->lwSelect->item(i);
+        const int state = item->data(Qt::CheckStateRole).toInt();
+        iniBlock.columnShown[i] = state != 0 ? 1 : 0;
+        ui->tvChannelsCfg->setColumnHidden(i, state == 0);
+        if (!columnAvailable(data.devType, i)) {
+            ui->lwSelect->setRowHidden(i, true);
+            item->setCheckState(Qt::Unchecked);
+        } else {
+            ui->lwSelect->setRowHidden(i, false);
+        }
+    }
+}
+
+void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                 const QVector<int> &roles)
+{
+    channels.cellChanged(topLeft, bottomRight, roles);
+}
+
+void MainWindow::on_btExport_clicked()
+{
+    channels.exportSettings();
+}
+
+void MainWindow::on_btImport_clicked()
+{
+    channels.importSettings();
 }

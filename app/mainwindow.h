@@ -84,13 +84,6 @@ private:
     void sendCellPatch(const RegisterPatch &patch, const FieldChange &change);
     LinkIdentity linkIdentity() const;
 
-    // Channel table
-    void setupChannelTable(int devType);
-    void connectCellHook();
-    void disconnectCellHook();
-    // No edits and no settings import while a range read, range write or download runs.
-    void setRangeOperation(bool running);
-
     // Poll tick: what the window hands over, and its side of the steps
     TickInput takeTickInput(quint32 requests);
     void linkFailed() override;
@@ -148,11 +141,11 @@ private:
     QProgressBar *progressBar = nullptr;
     Ui_MainWindow *ui;
     QTimer timer;
-    int firstChan = 1;
-    int lastChan = 1;
     Data data;
-    ChannelsPage channels;
+    // The controller's values as this connection knows them, for the journal.
+    ControllerCells controllerCells;
     Archive archive;
+    ChannelsPage channels{data, archive, controllerCells};
     ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
@@ -186,10 +179,6 @@ private:
     bool clockSync = false;
     // The factory number "Записать" was pressed for, checked when pressed.
     quint32 requestedFactoryNumber = 0;
-    // The controller's values as this connection knows them, for the journal.
-    ControllerCells controllerCells;
-    // The device type the records were filled for (imported, edited, read); -1: none.
-    int recordsFilledFor = -1;
 };
 
 #endif

@@ -33,7 +33,7 @@ void MainWindow::Timer()
     if (!requests)
         return;
     tickRunning = true;
-    setRangeOperation((requests & RANGE_REQUESTS) != 0);
+    channels.setRangeOperation((requests & RANGE_REQUESTS) != 0);
     const TickInput input = takeTickInput(requests);
     worker->post([this, input] { PollTick(*worker, *this, journal, input).run(); });
 }
@@ -57,8 +57,8 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     if (requests & REQ_WRITE)
         input.confirmedWrite = std::move(pendingWrite);
     input.identity = linkIdentity();
-    input.firstChan = firstChan;
-    input.lastChan = lastChan;
+    input.firstChan = channels.firstChan;
+    input.lastChan = channels.lastChan;
     input.archiveNumber = ui->cbArcChannel->currentIndex();
     input.writeChannel = static_cast<quint16>(ui->sbwriteChan->value());
     input.records = std::make_shared<ChannelRecords>();
@@ -72,7 +72,7 @@ void MainWindow::tickEnded(quint32 unserved)
     if (worker->reportCurrent())
         data.restoreRequests(unserved);
     tickRunning = false;
-    setRangeOperation(false);
+    channels.setRangeOperation(false);
     if (pendingWrite)
         Timer();
 }
@@ -142,7 +142,7 @@ void MainWindow::rangeReadStarted()
 {
     for (int c = 0; c < data.chanCount; ++c)
         data.setActive(c, 0);
-    disconnectCellHook();
+    channels.disconnectCellHook();
     showProgressBar(QStringLiteral("Чтение каналов"), true);
 }
 
@@ -152,7 +152,7 @@ void MainWindow::channelRead(int channel, const ChannelRecord &record, int progr
 {
     channelRecords[channel] = record;
     controllerCells.channelRead(channel, record);
-    recordsFilledFor = data.devType;
+    channels.recordsFilledFor = data.devType;
     data.settingsKnown.set(size_t(channel));
     data.setActive(channel, 1);
     channels.fillRow(channel);
@@ -162,7 +162,7 @@ void MainWindow::channelRead(int channel, const ChannelRecord &record, int progr
 void MainWindow::rangeReadEnded(Ending ending)
 {
     removeProgressBar();
-    connectCellHook();
+    channels.connectCellHook();
     chart->showThresholds();
     // A link error ended the loop, not the step: the box is shown as after a full read.
     showEnding(ending == Ending::LinkFailed ? Ending::Done : ending,
@@ -379,15 +379,13 @@ void MainWindow::on_DateTimeSync_clicked()
 
 void MainWindow::on_btRead_clicked()
 {
-    firstChan = ui->sbBeginChan->value();
-    lastChan = ui->sbEndChan->value();
+    channels.takeRange();
     data.reqRead = 1;
 }
 
 void MainWindow::on_btWrite_clicked()
 {
-    firstChan = ui->sbBeginChan->value();
-    lastChan = ui->sbEndChan->value();
+    channels.takeRange();
     data.reqWrite = 1;
 }
 
