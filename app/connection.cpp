@@ -7,18 +7,6 @@
 #include "ui_mainwindow.h"
 
 #include <QLabel>
-#include <QSerialPortInfo>
-
-void MainWindow::on_Scan_clicked()
-{
-    ui->cComPort->clear();
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (info.isBusy())
-            continue;
-        ui->cComPort->addItem(info.portName() + QStringLiteral(" (") + info.manufacturer() +
-                              QStringLiteral(")"));
-    }
-}
 
 // Opening is short, so the window waits for it; a stop still winding down goes first, and
 // abandons its exchange, so that is short too.

@@ -5,40 +5,13 @@
 #include "app/journalpage.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
-#include "device/texttables.h"
-#include "device/devicetext.h"
-#include "device/registermap.h"
-#include "device/wholefile.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
-#include <QListWidgetItem>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
-#include <QSerialPortInfo>
-#include <algorithm>
 #include <cstring>
-
-namespace {
-
-const QStringList DEVICE_TYPES = {"TQ-17 32K", "TQ-17 64K"};
-const QStringList BAUD_RATES = {"1200",  "2400",  "4800",  "9600",
-                                "19200", "38400", "57600", "115200"};
-
-// A port name typed into "Порт" is kept beside "ini", whose layout has no room for it.
-const QString TYPED_PORT_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".port");
-// "Быстрый обмен" is kept beside "ini" too: the file is there when the box is checked.
-const QString FAST_LINK_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".fast");
-
-QString selectorText(const char *header)
-{
-    return QString::fromUtf8(header).remove(QLatin1Char('\n')).remove(QLatin1Char('-'));
-}
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui_MainWindow), worker(std::make_unique<LinkWorker>())
@@ -52,19 +25,19 @@ MainWindow::MainWindow(QWidget *parent)
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
+    settings.init(ui);
     on_Scan_clicked();
     channels.init(ui, this);
+    parameters.init(ui);
     archive.init(ui);
-    fillFixedLists();
+    settings.fillFixedLists();
     // Every column counts as shown until "ini" says otherwise.
     memset(iniBlock.columnShown, 0x01, sizeof(iniBlock.columnShown));
     memset(iniBlock.reserved, 0x01, sizeof(iniBlock.reserved));
     if (loadIni())
         restoreUiState();
-    restoreTypedPort();
-    ui->cbFastLink->setChecked(QFile::exists(FAST_LINK_FILE));
-    for (quint16 version : HW_VERSIONS)
-        ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
+    settings.restoreTypedPort();
+    settings.restoreFastLink();
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
     connect(worker.get(), &LinkWorker::portFailed, this, [this] { linkFailed(); });
     connect(&channels, &ChannelsPage::cellToSend, this, &MainWindow::sendCellPatch);
@@ -144,61 +117,6 @@ void MainWindow::setupChart()
     ui->tabWidget->addTab(chart, QStringLiteral("График"));
 }
 
-void MainWindow::restoreTypedPort()
-{
-    if (!WholeFile::isRegular(TYPED_PORT_FILE))
-        return;
-    QFile file(TYPED_PORT_FILE);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QString port = QString::fromUtf8(file.readAll()).trimmed();
-    if (port.isEmpty())
-        return;
-    if (ui->cComPort->findText(port) < 0)
-        ui->cComPort->insertItem(0, port);
-    ui->cComPort->setCurrentIndex(ui->cComPort->findText(port));
-}
-
-// Only a name the system does not list is kept; a listed port chosen at exit forgets it.
-void MainWindow::storeTypedPort()
-{
-    const QString port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
-    const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
-    const bool systemPort = std::any_of(listed.begin(), listed.end(), [&](const QSerialPortInfo &info) {
-        return info.portName() == port;
-    });
-    if (port.isEmpty() || systemPort) {
-        // Only a file of ours is removed.
-        if (WholeFile::isRegular(TYPED_PORT_FILE))
-            QFile::remove(TYPED_PORT_FILE);
-        return;
-    }
-    WholeFile::write(TYPED_PORT_FILE, port.toUtf8());
-}
-
-void MainWindow::storeFastLink()
-{
-    if (!ui->cbFastLink->isChecked()) {
-        QFile::remove(FAST_LINK_FILE);
-        return;
-    }
-    QSaveFile file(FAST_LINK_FILE);
-    if (file.open(QIODevice::WriteOnly))
-        file.commit();
-}
-
-void MainWindow::fillFixedLists()
-{
-    ui->cTypeDev->addItems(DEVICE_TYPES);
-    ui->cComBaudrate->addItems(BAUD_RATES);
-    ui->lwSelect->clear();
-    for (const ColumnDef &column : COLUMN_DEFS) {
-        auto *item = new QListWidgetItem(selectorText(column.header), ui->lwSelect);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
-}
-
 void MainWindow::restoreUiState()
 {
     ui->cComPort->setCurrentIndex(iniBlock.comPortIndex);
@@ -233,8 +151,13 @@ void MainWindow::storeUiState()
     for (int i = 0; i < COLUMN_COUNT; ++i)
         iniBlock.columnShown[i] = ui->lwSelect->item(i)->data(Qt::CheckStateRole).toInt();
     saveIni();
-    storeTypedPort();
-    storeFastLink();
+    settings.storeTypedPort();
+    settings.storeFastLink();
+}
+
+void MainWindow::on_Scan_clicked()
+{
+    settings.scanPorts();
 }
 
 void MainWindow::on_Exit_clicked()
@@ -244,18 +167,7 @@ void MainWindow::on_Exit_clicked()
 
 void MainWindow::on_btSelectSet_clicked()
 {
-    for (int i = 0; i < COLUMN_COUNT; ++i) {
-        QListWidgetItem *item = ui->lwSelect->item(i);
-        const int state = item->data(Qt::CheckStateRole).toInt();
-        iniBlock.columnShown[i] = state != 0 ? 1 : 0;
-        ui->tvChannelsCfg->setColumnHidden(i, state == 0);
-        if (!columnAvailable(data.devType, i)) {
-            ui->lwSelect->setRowHidden(i, true);
-            item->setCheckState(Qt::Unchecked);
-        } else {
-            ui->lwSelect->setRowHidden(i, false);
-        }
-    }
+    settings.selectColumns(data.devType);
 }
 
 void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,

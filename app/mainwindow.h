@@ -2,6 +2,8 @@
 #define MAINWINDOW_H
 
 #include "app/controllercells.h"
+#include "app/parameterspage.h"
+#include "app/settingspage.h"
 #include "app/polltick.h"
 #include "app/archive.h"
 #include "app/channelspage.h"
@@ -67,14 +69,10 @@ private slots:
 
 private:
     // Start-up and exit
-    void fillFixedLists();
     void restoreUiState();
     void storeUiState();
     void setupStatusBar();
     void setupScrolling();
-    void restoreTypedPort();
-    void storeTypedPort();
-    void storeFastLink();
 
     // Connection control
     void setConnectedState(bool connected);
@@ -146,6 +144,8 @@ private:
     ControllerCells controllerCells;
     Archive archive;
     ChannelsPage channels{data, archive, controllerCells};
+    ParametersPage parameters{data};
+    SettingsPage settings;
     ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
@@ -175,10 +175,6 @@ private:
     std::shared_ptr<const WritePlan> pendingWrite;
     // Fields of the range write in progress that the controller did not take.
     QStringList refusedLines;
-    // The clock write sets the PC's time ("Синхронизировать").
-    bool clockSync = false;
-    // The factory number "Записать" was pressed for, checked when pressed.
-    quint32 requestedFactoryNumber = 0;
 };
 
 #endif

@@ -4,11 +4,9 @@
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/writediffdialog.h"
-#include "device/devicetext.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -48,12 +46,7 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     TickInput input;
     input.requests = requests;
     input.devType = data.devType;
-    input.factoryNumber = requestedFactoryNumber;
-    const int hwIndex = ui->HW_Ver->currentIndex();
-    input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
-    input.clock = DeviceText::clockSeconds(ui->dateSet->date(), ui->timeSet->time());
-    input.clockSynced = clockSync;
-    input.hwVersionText = ui->HW_Ver->currentText();
+    parameters.fillTickInput(input);
     if (requests & REQ_WRITE)
         input.confirmedWrite = std::move(pendingWrite);
     input.identity = linkIdentity();
@@ -98,7 +91,7 @@ void MainWindow::factoryNumberRead(quint32 number)
     factoryNumber = number;
     identified = true;
     archiveStore.beginConnection(number);
-    ui->SerialNumDev->setText(QString::number(number));
+    parameters.showFactoryNumber(number);
     showLinkState();
 }
 
@@ -115,15 +108,12 @@ void MainWindow::deviceInfoRead(const DeviceInfo &info,
 
 void MainWindow::clockRead(quint32 clock)
 {
-    const QDateTime shown = DeviceText::wallClock(clock);
-    ui->dateSet->setDate(shown.date());
-    const QTime time = shown.time();
-    ui->timeSet->setTime(QTime(time.hour(), time.minute(), time.second(), 0));
+    parameters.showClock(clock);
 }
 
 void MainWindow::hardwareVersionRead(quint16 version)
 {
-    ui->HW_Ver->setCurrentIndex(version == HW_VERSIONS[1] ? 1 : 0);
+    parameters.showHardwareVersion(version);
 }
 
 void MainWindow::liveValuesRead(std::shared_ptr<const ChannelRecords> records)
@@ -348,33 +338,24 @@ void MainWindow::on_btCancel_clicked()
 
 void MainWindow::on_SerialNumSet_clicked()
 {
-    if (!DeviceText::parseFactoryNumber(ui->SerialNumDev->text(), requestedFactoryNumber)) {
-        showCritical(QStringLiteral("Неверный заводской номер"));
-        return;
-    }
-    data.reqSerialNumSet = 1;
+    parameters.requestFactoryNumber();
 }
 void MainWindow::on_HW_VerSet_clicked()
 {
-    data.reqHwVerSet = 1;
+    parameters.requestHardwareVersion();
 }
 void MainWindow::on_DateTimeRead_clicked()
 {
-    data.reqDateTimeRead = 1;
+    parameters.requestClockRead();
 }
 void MainWindow::on_DateTimeWrite_clicked()
 {
-    clockSync = false;
-    data.reqDateTimeWrite = 1;
+    parameters.requestClockWrite();
 }
 
 void MainWindow::on_DateTimeSync_clicked()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    ui->dateSet->setDate(now.date());
-    ui->timeSet->setTime(now.time());
-    clockSync = true;
-    data.reqDateTimeWrite = 1;
+    parameters.requestClockSync();
 }
 
 void MainWindow::on_btRead_clicked()
@@ -399,5 +380,5 @@ void MainWindow::on_btWriteChan_clicked()
 }
 void MainWindow::on_DirectMode_clicked()
 {
-    data.reqDirectMode = 1;
+    parameters.requestDirectMode();
 }
