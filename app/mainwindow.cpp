@@ -3,12 +3,14 @@
 #include "app/archivechart.h"
 #include "app/inifile.h"
 #include "app/journalpage.h"
+#include "app/messages.h"
 #include "app/linkworker.h"
 #include "device/columndefs.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <cstring>
@@ -184,4 +186,101 @@ void MainWindow::on_btExport_clicked()
 void MainWindow::on_btImport_clicked()
 {
     channels.importSettings();
+}
+
+void MainWindow::on_pbArcImport_clicked()
+{
+    archive.loadFromFolder();
+    chart->showArchive();
+}
+
+void MainWindow::on_pbArcScanDisks_clicked()
+{
+    archive.scanDisks();
+}
+
+void MainWindow::on_pbArcScanDirs_clicked()
+{
+    archive.scanDirs();
+}
+
+void MainWindow::on_pbFindEvent_clicked()
+{
+    archive.findByDateTime();
+}
+
+// The export keeps a bar of its own: its dialogs run event loops in which a
+// tick may show and remove the bar of a pending read, write or download.
+void MainWindow::on_pbArcExport_clicked()
+{
+    QProgressBar *bar = createProgressBar();
+    archive.exportToXlsx(bar);
+    releaseProgressBar(bar);
+}
+
+void MainWindow::on_pbArcLoad_clicked()
+{
+    data.reqArcLoad = 1;
+}
+
+void MainWindow::on_pbArcLoadAll_clicked()
+{
+    data.reqArcLoadAll = 1;
+}
+
+void MainWindow::on_btCancel_clicked()
+{
+    worker->cancel();
+}
+
+void MainWindow::on_SerialNumSet_clicked()
+{
+    parameters.requestFactoryNumber();
+}
+
+void MainWindow::on_HW_VerSet_clicked()
+{
+    parameters.requestHardwareVersion();
+}
+
+void MainWindow::on_DateTimeRead_clicked()
+{
+    parameters.requestClockRead();
+}
+
+void MainWindow::on_DateTimeWrite_clicked()
+{
+    parameters.requestClockWrite();
+}
+
+void MainWindow::on_DateTimeSync_clicked()
+{
+    parameters.requestClockSync();
+}
+
+void MainWindow::on_btRead_clicked()
+{
+    channels.takeRange();
+    data.reqRead = 1;
+}
+
+void MainWindow::on_btWrite_clicked()
+{
+    channels.takeRange();
+    data.reqWrite = 1;
+}
+
+void MainWindow::on_btSave_clicked()
+{
+    data.reqSave = 1;
+}
+
+void MainWindow::on_btWriteChan_clicked()
+{
+    data.reqWriteChan = 1;
+}
+
+void MainWindow::on_DirectMode_clicked()
+{
+    parameters.requestDirectMode();
 }
