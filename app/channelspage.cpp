@@ -72,8 +72,7 @@ void sizeSections(QHeaderView *header, int count, const std::function<int(int)> 
 ChannelsPage::ChannelsPage(Data &data, Archive &archive, const ControllerCells &cells,
                            QObject *parent)
     : QObject(parent), data(data), archive(archive), cells(cells)
-{
-}
+{}
 
 void ChannelsPage::init(Ui_MainWindow *mainUi, QWidget *dialogParent)
 {
@@ -224,7 +223,7 @@ void ChannelsPage::exportSettings()
     switch (SettingsFile::save(fileName)) {
     case SettingsFile::Result::Ok:
         emit operationDone(QStringLiteral("Настройки сохранены в файл ") +
-                      QFileInfo(fileName).fileName());
+                           QFileInfo(fileName).fileName());
         break;
     case SettingsFile::Result::OpenFailed:
         showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
@@ -259,7 +258,8 @@ void ChannelsPage::importSettings()
         fillRow(c);
     connectCellHook();
     emit settingsLoaded();
-    emit operationDone(QStringLiteral("Настройки загружены из файла ") + QFileInfo(fileName).fileName());
+    emit operationDone(QStringLiteral("Настройки загружены из файла ") +
+                       QFileInfo(fileName).fileName());
 }
 
 QStandardItemModel *ChannelsPage::channelModel() const

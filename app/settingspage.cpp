@@ -94,9 +94,9 @@ void SettingsPage::storeTypedPort()
 {
     const QString port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
     const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
-    const bool systemPort = std::any_of(listed.begin(), listed.end(), [&](const QSerialPortInfo &info) {
-        return info.portName() == port;
-    });
+    const bool systemPort =
+        std::any_of(listed.begin(), listed.end(),
+                    [&](const QSerialPortInfo &info) { return info.portName() == port; });
     if (port.isEmpty() || systemPort) {
         // Only a file of ours is removed.
         if (WholeFile::isRegular(TYPED_PORT_FILE))
