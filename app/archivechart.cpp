@@ -1,7 +1,7 @@
 #include "app/archivechart.h"
 
 #include "app/messages.h"
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archivefiles.h"
 #include "device/wholefile.h"
 

@@ -22,43 +22,6 @@ int validRecords(const QByteArray &records)
 
 } // namespace
 
-void MainWindow::on_pbArcImport_clicked()
-{
-    archive.loadFromFolder();
-    chart->showArchive();
-}
-void MainWindow::on_pbArcScanDisks_clicked()
-{
-    archive.scanDisks();
-}
-void MainWindow::on_pbArcScanDirs_clicked()
-{
-    archive.scanDirs();
-}
-void MainWindow::on_pbFindEvent_clicked()
-{
-    archive.findByDateTime();
-}
-
-// The export keeps a bar of its own: its dialogs run event loops in which a
-// tick may show and remove the bar of a pending read, write or download.
-void MainWindow::on_pbArcExport_clicked()
-{
-    QProgressBar *bar = createProgressBar();
-    archive.exportToXlsx(bar);
-    releaseProgressBar(bar);
-}
-
-void MainWindow::on_pbArcLoad_clicked()
-{
-    data.reqArcLoad = 1;
-}
-
-void MainWindow::on_pbArcLoadAll_clicked()
-{
-    data.reqArcLoadAll = 1;
-}
-
 void MainWindow::archiveSetStarted(int archives)
 {
     setArchives = archives;

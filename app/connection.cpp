@@ -3,28 +3,17 @@
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/trafficpage.h"
+#include "journal/writelog.h"
 #include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
-#include <QSerialPortInfo>
-
-void MainWindow::on_Scan_clicked()
-{
-    ui->cComPort->clear();
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (info.isBusy())
-            continue;
-        ui->cComPort->addItem(info.portName() + QStringLiteral(" (") + info.manufacturer() +
-                              QStringLiteral(")"));
-    }
-}
 
 // Opening is short, so the window waits for it; a stop still winding down goes first, and
 // abandons its exchange, so that is short too.
 void MainWindow::on_Start_clicked()
 {
-    setupChannelTable(ui->cTypeDev->currentIndex());
+    channels.setup(ui->cTypeDev->currentIndex());
     const QString portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
     const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
     const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
@@ -112,4 +101,46 @@ void MainWindow::setConnectedState(bool connected)
         ui->DateTimeRead, ui->DateTimeWrite, ui->DateTimeSync, ui->pbArcLoad,    ui->pbArcLoadAll};
     for (QWidget *widget : requests)
         widget->setEnabled(connected);
+}
+
+// A failed single-cell write is a link failure like any other; a write the controller did not
+// keep is shown in red. Either way it is journalled before the next exchange.
+void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
+{
+    const int devType = data.devType;
+    worker->post([this, patch, change, devType, identity = linkIdentity()] {
+        if (!mbLine.isOpen)
+            return;
+        WriteLog log(
+            journal, identity,
+            [this](const QString &error) {
+                worker->report([this, error] { journalFailed(error); });
+            },
+            [this] { worker->report([this] { journalBusy(); }); });
+        ControllerLink link(devType);
+        link.apply(patch);
+        const bool taken = !ControllerLink::linkError() && link.holds(patch);
+        if (ControllerLink::linkError()) {
+            log.change(change, Journal::LINK_ERROR);
+            mbLine.closePort();
+            worker->report([this] { linkFailed(); });
+            return;
+        }
+        log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
+        if (taken)
+            worker->report([this, change] {
+                controllerCells.taken(change);
+                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
+            });
+        else
+            worker->report([this, change] { cellNotTaken(change); });
+    });
+}
+
+void MainWindow::cellNotTaken(const FieldChange &change)
+{
+    channels.markRefused(change.channel, change.column);
+    showNotTaken({QString::asprintf("Канал %02d, ", change.channel + 1) +
+                  ChannelDiff::columnTitle(change.column) + QStringLiteral(": записано ") +
+                  change.after});
 }

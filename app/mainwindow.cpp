@@ -1,45 +1,26 @@
 #include "app/mainwindow.h"
 
 #include "app/archivechart.h"
+#include "app/filedialogs.h"
 #include "app/inifile.h"
 #include "app/journalpage.h"
+#include "app/messages.h"
 #include "app/linkworker.h"
 #include "app/trafficpage.h"
 #include "device/columndefs.h"
 #include "device/devicetext.h"
-#include "device/registermap.h"
 #include "device/wholefile.h"
 #include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
-#include <QListWidgetItem>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
-#include <QSerialPortInfo>
-#include <algorithm>
 #include <cstring>
-
-namespace {
-
-const QStringList DEVICE_TYPES = {"TQ-17 32K", "TQ-17 64K"};
-const QStringList BAUD_RATES = {"1200",  "2400",  "4800",  "9600",
-                                "19200", "38400", "57600", "115200"};
-
-// A port name typed into "Порт" is kept beside "ini", whose layout has no room for it.
-const QString TYPED_PORT_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".port");
-// "Быстрый обмен" is kept beside "ini" too: the file is there when the box is checked.
-const QString FAST_LINK_FILE = QString::fromLatin1(INI_FILE_NAME) + QStringLiteral(".fast");
-
-QString selectorText(const char *header)
-{
-    return QString::fromUtf8(header).remove(QLatin1Char('\n')).remove(QLatin1Char('-'));
-}
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui_MainWindow), worker(std::make_unique<LinkWorker>())
@@ -53,24 +34,26 @@ MainWindow::MainWindow(QWidget *parent)
     setupStatusBar();
     setWindowTitle(QStringLiteral("Конфигуратор TQ-17 v0.26"));
     ui->tabWidget->setCurrentIndex(1);
+    settings.init(ui);
     on_Scan_clicked();
-    data.setUi(ui);
+    channels.init(ui, this);
+    parameters.init(ui);
     archive.init(ui);
-    fillFixedLists();
+    settings.fillFixedLists();
     // Every column counts as shown until "ini" says otherwise.
     memset(iniBlock.columnShown, 0x01, sizeof(iniBlock.columnShown));
     memset(iniBlock.reserved, 0x01, sizeof(iniBlock.reserved));
     if (loadIni())
         restoreUiState();
-    restoreTypedPort();
-    ui->cbFastLink->setChecked(QFile::exists(FAST_LINK_FILE));
-    for (quint16 version : HW_VERSIONS)
-        ui->HW_Ver->addItem(DeviceText::hardwareVersion(version));
+    settings.restoreTypedPort();
+    settings.restoreFastLink();
     connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
     connect(worker.get(), &LinkWorker::portFailed, this, [this] { linkFailed(); });
+    connect(&channels, &ChannelsPage::cellToSend, this, &MainWindow::sendCellPatch);
+    connect(&channels, &ChannelsPage::operationDone, this, &MainWindow::operationDone);
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
-    setupChannelTable(ui->cTypeDev->currentIndex());
+    channels.setup(ui->cTypeDev->currentIndex());
     setupChart();
     setupJournal();
     setupTraffic();
@@ -83,7 +66,7 @@ MainWindow::MainWindow(QWidget *parent)
 // An editor left open commits as the table goes; that is not written.
 MainWindow::~MainWindow()
 {
-    disconnectCellHook();
+    channels.disconnectCellHook();
     worker->stop();
     worker->runAndWait([this] { journal.close(); });
     worker.reset();
@@ -147,62 +130,8 @@ void MainWindow::setupChart()
                    ? &channelRecords[index]
                    : nullptr;
     });
+    connect(&channels, &ChannelsPage::settingsLoaded, chart, &ArchiveChart::showThresholds);
     ui->tabWidget->addTab(chart, QStringLiteral("График"));
-}
-
-void MainWindow::restoreTypedPort()
-{
-    if (!WholeFile::isRegular(TYPED_PORT_FILE))
-        return;
-    QFile file(TYPED_PORT_FILE);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QString port = QString::fromUtf8(file.readAll()).trimmed();
-    if (port.isEmpty())
-        return;
-    if (ui->cComPort->findText(port) < 0)
-        ui->cComPort->insertItem(0, port);
-    ui->cComPort->setCurrentIndex(ui->cComPort->findText(port));
-}
-
-// Only a name the system does not list is kept; a listed port chosen at exit forgets it.
-void MainWindow::storeTypedPort()
-{
-    const QString port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
-    const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
-    const bool systemPort = std::any_of(listed.begin(), listed.end(), [&](const QSerialPortInfo &info) {
-        return info.portName() == port;
-    });
-    if (port.isEmpty() || systemPort) {
-        // Only a file of ours is removed.
-        if (WholeFile::isRegular(TYPED_PORT_FILE))
-            QFile::remove(TYPED_PORT_FILE);
-        return;
-    }
-    WholeFile::write(TYPED_PORT_FILE, port.toUtf8());
-}
-
-void MainWindow::storeFastLink()
-{
-    if (!ui->cbFastLink->isChecked()) {
-        QFile::remove(FAST_LINK_FILE);
-        return;
-    }
-    QSaveFile file(FAST_LINK_FILE);
-    if (file.open(QIODevice::WriteOnly))
-        file.commit();
-}
-
-void MainWindow::fillFixedLists()
-{
-    ui->cTypeDev->addItems(DEVICE_TYPES);
-    ui->cComBaudrate->addItems(BAUD_RATES);
-    ui->lwSelect->clear();
-    for (const ColumnDef &column : COLUMN_DEFS) {
-        auto *item = new QListWidgetItem(selectorText(column.header), ui->lwSelect);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
 }
 
 void MainWindow::restoreUiState()
@@ -239,11 +168,191 @@ void MainWindow::storeUiState()
     for (int i = 0; i < COLUMN_COUNT; ++i)
         iniBlock.columnShown[i] = ui->lwSelect->item(i)->data(Qt::CheckStateRole).toInt();
     saveIni();
-    storeTypedPort();
-    storeFastLink();
+    settings.storeTypedPort();
+    settings.storeFastLink();
+}
+
+void MainWindow::on_Scan_clicked()
+{
+    settings.scanPorts();
 }
 
 void MainWindow::on_Exit_clicked()
 {
     QCoreApplication::quit();
+}
+
+void MainWindow::on_btSelectSet_clicked()
+{
+    settings.selectColumns(data.devType);
+}
+
+void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                 const QVector<int> &roles)
+{
+    channels.cellChanged(topLeft, bottomRight, roles);
+}
+
+void MainWindow::on_btExport_clicked()
+{
+    channels.exportSettings();
+}
+
+void MainWindow::on_btImport_clicked()
+{
+    channels.importSettings();
+}
+
+void MainWindow::on_pbArcImport_clicked()
+{
+    archive.loadFromFolder();
+    chart->showArchive();
+}
+
+void MainWindow::on_pbArcScanDisks_clicked()
+{
+    archive.scanDisks();
+}
+
+void MainWindow::on_pbArcScanDirs_clicked()
+{
+    archive.scanDirs();
+}
+
+void MainWindow::on_pbFindEvent_clicked()
+{
+    archive.findByDateTime();
+}
+
+// The export keeps a bar of its own: its dialogs run event loops in which a
+// tick may show and remove the bar of a pending read, write or download.
+void MainWindow::on_pbArcExport_clicked()
+{
+    QProgressBar *bar = createProgressBar();
+    archive.exportToXlsx(bar);
+    releaseProgressBar(bar);
+}
+
+void MainWindow::on_pbArcLoad_clicked()
+{
+    data.reqArcLoad = 1;
+}
+
+void MainWindow::on_pbArcLoadAll_clicked()
+{
+    data.reqArcLoadAll = 1;
+}
+
+void MainWindow::on_btCancel_clicked()
+{
+    worker->cancel();
+}
+
+void MainWindow::on_SerialNumSet_clicked()
+{
+    parameters.requestFactoryNumber();
+}
+
+void MainWindow::on_HW_VerSet_clicked()
+{
+    parameters.requestHardwareVersion();
+}
+
+void MainWindow::on_DateTimeRead_clicked()
+{
+    parameters.requestClockRead();
+}
+
+void MainWindow::on_DateTimeWrite_clicked()
+{
+    parameters.requestClockWrite();
+}
+
+void MainWindow::on_DateTimeSync_clicked()
+{
+    parameters.requestClockSync();
+}
+
+void MainWindow::on_btRead_clicked()
+{
+    channels.takeRange();
+    data.reqRead = 1;
+}
+
+void MainWindow::on_btWrite_clicked()
+{
+    channels.takeRange();
+    data.reqWrite = 1;
+}
+
+void MainWindow::on_btSave_clicked()
+{
+    data.reqSave = 1;
+}
+
+void MainWindow::on_btWriteChan_clicked()
+{
+    data.reqWriteChan = 1;
+}
+
+void MainWindow::on_DirectMode_clicked()
+{
+    parameters.requestDirectMode();
+}
+
+// The controller's clock and version are read when the report is made, so that the report
+// shows them beside the PC's time as they are.
+void MainWindow::on_btReport_clicked()
+{
+    ReportContent content;
+    channels.describeRange(content);
+    if (!data.online || !identified) {
+        writeReport(content);
+        return;
+    }
+    content.settingsFile.clear();
+    content.factoryNumber = QString::number(factoryNumber);
+    content.port = linkPortName;
+    content.address = linkAddress;
+    worker->post([this, content, devType = data.devType]() mutable {
+        ControllerLink link(devType);
+        DeviceInfo info;
+        ChannelRecords scratch = {};
+        link.readDeviceInfo(info, scratch.data());
+        const bool failed = ControllerLink::linkError();
+        if (failed)
+            mbLine.closePort();
+        worker->report([this, content, info, failed]() mutable {
+            if (failed) {
+                linkFailed();
+                return;
+            }
+            content.hardwareVersion = DeviceText::hardwareVersion(info.hwVer);
+            content.controllerClock = DeviceText::clockText(info.clock);
+            writeReport(content);
+        });
+    });
+}
+
+void MainWindow::writeReport(ReportContent content)
+{
+    const QString proposed =
+        QStringLiteral("report_%1_%2.pdf")
+            .arg(content.factoryNumber.isEmpty() ? QStringLiteral("file") : content.factoryNumber,
+                 QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    const QString fileName =
+        askSaveFileName(this, QStringLiteral("Отчёт"), QDir(dialogStartFolder(settingsDir)).filePath(proposed),
+                        QStringLiteral("PDF (*.pdf);;Все файлы (*)"), QStringLiteral("pdf"));
+    if (fileName.isEmpty())
+        return;
+    content.computerTime = QDateTime::currentDateTime();
+    if (!content.factoryNumber.isEmpty()) {
+        const QDate today = content.computerTime.date();
+        content.entries = Journal().entries({content.factoryNumber, today, today});
+    }
+    if (!CommissioningReport::write(fileName, content)) {
+        showCritical(WholeFile::notWrittenText(fileName));
+        return;
+    }
+    operationDone(QStringLiteral("Отчёт записан: ") + QFileInfo(fileName).fileName());
 }

@@ -2,8 +2,11 @@
 #define MAINWINDOW_H
 
 #include "app/controllercells.h"
+#include "app/parameterspage.h"
+#include "app/settingspage.h"
 #include "app/polltick.h"
-#include "archive/archive.h"
+#include "app/archive.h"
+#include "app/channelspage.h"
 #include "archive/archivestore.h"
 #include "device/data.h"
 #include "journal/commissioningreport.h"
@@ -72,14 +75,10 @@ private slots:
 private:
     void writeReport(ReportContent content);
     // Start-up and exit
-    void fillFixedLists();
     void restoreUiState();
     void storeUiState();
     void setupStatusBar();
     void setupScrolling();
-    void restoreTypedPort();
-    void storeTypedPort();
-    void storeFastLink();
 
     // Connection control
     void setConnectedState(bool connected);
@@ -88,13 +87,6 @@ private:
     void showLinkState(const QString &operation = QString());
     void sendCellPatch(const RegisterPatch &patch, const FieldChange &change);
     LinkIdentity linkIdentity() const;
-
-    // Channel table
-    void setupChannelTable(int devType);
-    void connectCellHook();
-    void disconnectCellHook();
-    // No edits and no settings import while a range read, range write or download runs.
-    void setRangeOperation(bool running);
 
     // Poll tick: what the window hands over, and its side of the steps
     TickInput takeTickInput(quint32 requests);
@@ -154,10 +146,13 @@ private:
     QProgressBar *progressBar = nullptr;
     Ui_MainWindow *ui;
     QTimer timer;
-    int firstChan = 1;
-    int lastChan = 1;
     Data data;
+    // The controller's values as this connection knows them, for the journal.
+    ControllerCells controllerCells;
     Archive archive;
+    ChannelsPage channels{data, archive, controllerCells};
+    ParametersPage parameters{data};
+    SettingsPage settings;
     ArchiveChart *chart = nullptr;
     std::unique_ptr<LinkWorker> worker;
     QPushButton *cancelButton = nullptr;
@@ -188,16 +183,6 @@ private:
     std::shared_ptr<const WritePlan> pendingWrite;
     // Fields of the range write in progress that the controller did not take.
     QStringList refusedLines;
-    // The clock write sets the PC's time ("Синхронизировать").
-    bool clockSync = false;
-    // The factory number "Записать" was pressed for, checked when pressed.
-    quint32 requestedFactoryNumber = 0;
-    // The controller's values as this connection knows them, for the journal.
-    ControllerCells controllerCells;
-    // The device type the records were filled for (imported, edited, read); -1: none.
-    int recordsFilledFor = -1;
-    // The settings file the table was last loaded from, named in a report made offline.
-    QString loadedSettingsFile;
 };
 
 #endif

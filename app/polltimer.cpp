@@ -4,11 +4,9 @@
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/writediffdialog.h"
-#include "device/devicetext.h"
 #include "device/registermap.h"
 #include "ui_mainwindow.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,7 +31,7 @@ void MainWindow::Timer()
     if (!requests)
         return;
     tickRunning = true;
-    setRangeOperation((requests & RANGE_REQUESTS) != 0);
+    channels.setRangeOperation((requests & RANGE_REQUESTS) != 0);
     const TickInput input = takeTickInput(requests);
     worker->post([this, input] { PollTick(*worker, *this, journal, input).run(); });
 }
@@ -48,17 +46,12 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     TickInput input;
     input.requests = requests;
     input.devType = data.devType;
-    input.factoryNumber = requestedFactoryNumber;
-    const int hwIndex = ui->HW_Ver->currentIndex();
-    input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
-    input.clock = DeviceText::clockSeconds(ui->dateSet->date(), ui->timeSet->time());
-    input.clockSynced = clockSync;
-    input.hwVersionText = ui->HW_Ver->currentText();
+    parameters.fillTickInput(input);
     if (requests & REQ_WRITE)
         input.confirmedWrite = std::move(pendingWrite);
     input.identity = linkIdentity();
-    input.firstChan = firstChan;
-    input.lastChan = lastChan;
+    input.firstChan = channels.firstChan;
+    input.lastChan = channels.lastChan;
     input.archiveNumber = ui->cbArcChannel->currentIndex();
     input.writeChannel = static_cast<quint16>(ui->sbwriteChan->value());
     input.records = std::make_shared<ChannelRecords>();
@@ -72,7 +65,7 @@ void MainWindow::tickEnded(quint32 unserved)
     if (worker->reportCurrent())
         data.restoreRequests(unserved);
     tickRunning = false;
-    setRangeOperation(false);
+    channels.setRangeOperation(false);
     if (pendingWrite)
         Timer();
 }
@@ -98,7 +91,7 @@ void MainWindow::factoryNumberRead(quint32 number)
     factoryNumber = number;
     identified = true;
     archiveStore.beginConnection(number);
-    data.showSerialNumber(number);
+    parameters.showFactoryNumber(number);
     showLinkState();
 }
 
@@ -115,15 +108,12 @@ void MainWindow::deviceInfoRead(const DeviceInfo &info,
 
 void MainWindow::clockRead(quint32 clock)
 {
-    const QDateTime shown = DeviceText::wallClock(clock);
-    ui->dateSet->setDate(shown.date());
-    const QTime time = shown.time();
-    ui->timeSet->setTime(QTime(time.hour(), time.minute(), time.second(), 0));
+    parameters.showClock(clock);
 }
 
 void MainWindow::hardwareVersionRead(quint16 version)
 {
-    ui->HW_Ver->setCurrentIndex(version == HW_VERSIONS[1] ? 1 : 0);
+    parameters.showHardwareVersion(version);
 }
 
 void MainWindow::liveValuesRead(std::shared_ptr<const ChannelRecords> records)
@@ -142,7 +132,7 @@ void MainWindow::rangeReadStarted()
 {
     for (int c = 0; c < data.chanCount; ++c)
         data.setActive(c, 0);
-    disconnectCellHook();
+    channels.disconnectCellHook();
     showProgressBar(QStringLiteral("Чтение каналов"), true);
 }
 
@@ -152,17 +142,17 @@ void MainWindow::channelRead(int channel, const ChannelRecord &record, int progr
 {
     channelRecords[channel] = record;
     controllerCells.channelRead(channel, record);
-    recordsFilledFor = data.devType;
+    channels.recordsFilledFor = data.devType;
     data.settingsKnown.set(size_t(channel));
     data.setActive(channel, 1);
-    data.fillRow(channel);
+    channels.fillRow(channel);
     progressBar->setValue(progress);
 }
 
 void MainWindow::rangeReadEnded(Ending ending)
 {
     removeProgressBar();
-    connectCellHook();
+    channels.connectCellHook();
     chart->showThresholds();
     // A link error ended the loop, not the step: the box is shown as after a full read.
     showEnding(ending == Ending::LinkFailed ? Ending::Done : ending,
@@ -219,7 +209,7 @@ void MainWindow::channelWritten(int channel, int progress, const QVector<FieldCh
     for (const FieldChange &change : taken)
         controllerCells.taken(change);
     for (const FieldChange &change : refused) {
-        data.markRefused(channel, change.column);
+        channels.markRefused(channel, change.column);
         refusedLines << QString::asprintf("Канал %02d, ", channel + 1) +
                             ChannelDiff::columnTitle(change.column) +
                             QStringLiteral(": записано ") + change.before +
@@ -339,67 +329,4 @@ void MainWindow::removeProgressBar()
     progressBar = nullptr;
     ui->statusbar->removeWidget(cancelButton);
     cancelButton->hide();
-}
-
-void MainWindow::on_btCancel_clicked()
-{
-    worker->cancel();
-}
-
-void MainWindow::on_SerialNumSet_clicked()
-{
-    if (!DeviceText::parseFactoryNumber(ui->SerialNumDev->text(), requestedFactoryNumber)) {
-        showCritical(QStringLiteral("Неверный заводской номер"));
-        return;
-    }
-    data.reqSerialNumSet = 1;
-}
-void MainWindow::on_HW_VerSet_clicked()
-{
-    data.reqHwVerSet = 1;
-}
-void MainWindow::on_DateTimeRead_clicked()
-{
-    data.reqDateTimeRead = 1;
-}
-void MainWindow::on_DateTimeWrite_clicked()
-{
-    clockSync = false;
-    data.reqDateTimeWrite = 1;
-}
-
-void MainWindow::on_DateTimeSync_clicked()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    ui->dateSet->setDate(now.date());
-    ui->timeSet->setTime(now.time());
-    clockSync = true;
-    data.reqDateTimeWrite = 1;
-}
-
-void MainWindow::on_btRead_clicked()
-{
-    firstChan = ui->sbBeginChan->value();
-    lastChan = ui->sbEndChan->value();
-    data.reqRead = 1;
-}
-
-void MainWindow::on_btWrite_clicked()
-{
-    firstChan = ui->sbBeginChan->value();
-    lastChan = ui->sbEndChan->value();
-    data.reqWrite = 1;
-}
-
-void MainWindow::on_btSave_clicked()
-{
-    data.reqSave = 1;
-}
-void MainWindow::on_btWriteChan_clicked()
-{
-    data.reqWriteChan = 1;
-}
-void MainWindow::on_DirectMode_clicked()
-{
-    data.reqDirectMode = 1;
 }

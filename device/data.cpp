@@ -1,10 +1,6 @@
 #include "device/data.h"
 
-#include "device/channelformat.h"
 #include "device/channelrecord.h"
-#include "ui_mainwindow.h"
-
-#include <QStandardItemModel>
 
 Data::Data(QObject *parent) : QObject(parent) {}
 
@@ -52,54 +48,7 @@ void Data::restoreRequests(quint32 requests)
             *requestFlag(bit) = 1;
 }
 
-void Data::setUi(Ui_MainWindow *mainUi)
-{
-    ui = mainUi;
-}
-
 void Data::setActive(int channel, int value)
 {
     channelRecords[channel].active = quint8(value);
-}
-
-void Data::showSerialNumber(quint32 number)
-{
-    ui->SerialNumDev->setText(QString::number(number));
-}
-
-QStandardItemModel *Data::channelModel() const
-{
-    return static_cast<QStandardItemModel *>(ui->tvChannelsCfg->model());
-}
-
-void Data::fillRow(int channel)
-{
-    QStandardItemModel *model = channelModel();
-    const ChannelRecord &r = channelRecords[channel];
-    const QBrush colour(r.active ? Qt::black : Qt::gray);
-    for (int column = 0; column < model->columnCount(); ++column) {
-        model->setData(model->index(channel, column), colour, Qt::ForegroundRole);
-        model->setData(model->index(channel, column), QVariant(), Qt::BackgroundRole);
-    }
-    redrawRow(channel);
-    channelRecords[channel].edited = 0;
-}
-
-void Data::redrawRow(int channel)
-{
-    for (int column = 0; column < channelModel()->columnCount(); ++column)
-        redrawCell(channel, column);
-}
-
-void Data::markRefused(int channel, int column)
-{
-    QStandardItemModel *model = channelModel();
-    model->setData(model->index(channel, column), QBrush(Qt::red), Qt::BackgroundRole);
-}
-
-void Data::redrawCell(int channel, int column)
-{
-    QStandardItemModel *model = channelModel();
-    model->setData(model->index(channel, column),
-                   ChannelFormat::cell(channelRecords[channel], column), Qt::DisplayRole);
 }

@@ -1,14 +1,10 @@
 #ifndef DATA_H
 #define DATA_H
 
-#include "device/controllerlink.h"
+#include "device/channelrecord.h"
 
 #include <QObject>
 #include <bitset>
-
-class QModelIndex;
-class QStandardItemModel;
-class Ui_MainWindow;
 
 // Requests of the poll tick as bits, in the order a tick serves them.
 enum PollRequest : quint32 {
@@ -26,8 +22,7 @@ enum PollRequest : quint32 {
     REQ_DIRECT_MODE = 1u << 11,
 };
 
-// The connected controller as the window shows it: request flags, device-wide values and the
-// channel table's presentation of the records.
+// The connected controller as the window knows it: request flags and device-wide values.
 class Data : public QObject
 {
     Q_OBJECT
@@ -62,32 +57,11 @@ public:
     // The pending requests as PollRequest bits, cleared; restoreRequests sets bits again.
     quint32 takeRequests();
     void restoreRequests(quint32 requests);
-    void setUi(Ui_MainWindow *ui);
 
     void setActive(int channel, int value);
-    void showSerialNumber(quint32 number);
-
-    void fillRow(int channel);
-    // Every cell of the row drawn from its record; colours and marks stay.
-    void redrawRow(int channel);
-    void redrawCell(int channel, int column);
-    // Drawn red until the channel's row is filled again from a read.
-    void markRefused(int channel, int column);
-    // What became of an edited cell: refused (the text cannot be a value of its
-    // field, nothing changed), stored in its record only, or also to be sent to the controller
-    // as the patch; ignored in a column drawn from live values, where the text stays until the
-    // next redraw.
-    enum class CellWrite { Refused, Stored, Sent, Ignored };
-    CellWrite writeCell(const QModelIndex &index, RegisterPatch &patch);
 
 private:
-    QStandardItemModel *channelModel() const;
-    RegisterPatch storeText(int channel, int column, const QString &text);
-    bool storeCode(int channel, int column, int code, RegisterPatch &patch);
-    RegisterPatch storeNumber(int channel, int column, int raw);
     quint8 *requestFlag(quint32 request);
-
-    Ui_MainWindow *ui = nullptr;
 };
 
 #endif

@@ -1,7 +1,7 @@
 // Times the archive tables: building the two models for a device type, and loading a folder
 // with a full events archive and a full channel archive, next to merely reading and decoding
 // the same records.
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archivefiles.h"
 #include "archive/archivetext.h"
 #include "ui_mainwindow.h"

@@ -1,7 +1,7 @@
 // Times the archive chart: the first draw of a full channel archive with its events, a replot
 // after a zoom, and the memory eight full channels laid over it take.
 #include "app/archivechart.h"
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archivefiles.h"
 #include "ui_mainwindow.h"
 

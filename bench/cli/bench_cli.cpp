@@ -3,7 +3,7 @@
 //   (its identification counted too, as the tool makes one), and export of a 33-sheet folder of
 //   16000 records per file against the window's "Запись в xlsx". The tool's figures include
 //   starting its process. Medians of a few runs.
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archiverecord.h"
 #include "tests/support/connectedwindow.h"
 #include "ui_mainwindow.h"

@@ -8,7 +8,7 @@
 //                                       "wall-seconds cpu-seconds peak-KiB start-KiB"
 // On a busy machine the CPU times compare more fairly than the wall times.
 
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archivetext.h"
 #include "tests/support/modalanswerer.h"
 #include "ui_mainwindow.h"

@@ -1,7 +1,7 @@
 #ifndef ARCHIVEFIXTURE_H
 #define ARCHIVEFIXTURE_H
 
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/archivetext.h"
 #include "tests/support/testhome.h"
 #include "ui_mainwindow.h"

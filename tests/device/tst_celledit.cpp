@@ -1,5 +1,5 @@
 #include "device/channelrecord.h"
-#include "device/comboboxdelegate.h"
+#include "app/comboboxdelegate.h"
 #include "device/controllertext.h"
 #include "journal/journal.h"
 #include "tests/support/connectedwindow.h"

@@ -1,4 +1,4 @@
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/xlsxexportfile.h"
 #include "tests/support/filesizelimit.h"
 #include "tests/support/modalanswerer.h"

@@ -1,6 +1,7 @@
-#include "device/data.h"
+#include "app/cellwrite.h"
 
 #include "device/celledit.h"
+#include "device/data.h"
 #include "device/channelrecord.h"
 #include "device/controllertext.h"
 #include "device/registerio.h"
@@ -47,37 +48,39 @@ RegisterPatch maskPatch(int start, int channel, bool set, bool withSecond, bool 
 
 } // namespace
 
-Data::CellWrite Data::writeCell(const QModelIndex &index, RegisterPatch &patch)
+CellWrite::CellWrite(const Data &data) : data(data) {}
+
+CellWrite::Result CellWrite::write(const QModelIndex &index, RegisterPatch &patch)
 {
     const int channel = index.row();
     const int column = index.column();
     if (channel < 0 || channel >= MAX_CHANNELS)
-        return CellWrite::Refused;
+        return Result::Refused;
     ChannelRecord &r = channelRecords[channel];
     const QString text = index.data(Qt::DisplayRole).toString();
     const CellEdit::Kind kind = CellEdit::kindOf(column);
     switch (kind) {
-    case CellEdit::Kind::DisplayOnly: r.edited = 1; return CellWrite::Ignored;
+    case CellEdit::Kind::DisplayOnly: r.edited = 1; return Result::Ignored;
     case CellEdit::Kind::Text:
         r.edited = 1;
         patch = storeText(channel, column, text);
-        return online ? CellWrite::Sent : CellWrite::Stored;
+        return data.online ? Result::Sent : Result::Stored;
     case CellEdit::Kind::List:
         r.edited = 1;
         if (!storeCode(channel, column, codeOfText(*CellEdit::listOf(column), text), patch))
-            return CellWrite::Stored;
-        return online ? CellWrite::Sent : CellWrite::Stored;
+            return Result::Stored;
+        return data.online ? Result::Sent : Result::Stored;
     default: break;
     }
     int raw = 0;
     if (!CellEdit::parseNumber(kind, text, r, raw))
-        return CellWrite::Refused;
+        return Result::Refused;
     r.edited = 1;
     patch = storeNumber(channel, column, raw);
-    return online ? CellWrite::Sent : CellWrite::Stored;
+    return data.online ? Result::Sent : Result::Stored;
 }
 
-RegisterPatch Data::storeText(int channel, int column, const QString &text)
+RegisterPatch CellWrite::storeText(int channel, int column, const QString &text)
 {
     ChannelRecord &r = channelRecords[channel];
     char *field = column == 2 ? r.tag : r.gasName;
@@ -88,7 +91,7 @@ RegisterPatch Data::storeText(int channel, int column, const QString &text)
 }
 
 // False for a list column that has no register of its own.
-bool Data::storeCode(int channel, int column, int code, RegisterPatch &patch)
+bool CellWrite::storeCode(int channel, int column, int code, RegisterPatch &patch)
 {
     ChannelRecord &r = channelRecords[channel];
     const int block = channelBlock(channel);
@@ -101,7 +104,7 @@ bool Data::storeCode(int channel, int column, int code, RegisterPatch &patch)
         // Channels 1..8 of a 32-channel controller are always internal; an internal
         // module chosen elsewhere means no module.
         int type = code == MODULE_INTERNAL ? MODULE_NONE : code;
-        if (devType == 0 && channel < INTERNAL_CHANNELS_32K)
+        if (data.devType == 0 && channel < INTERNAL_CHANNELS_32K)
             type = MODULE_INTERNAL;
         r.moduleType = type;
         patch = bitsPatch(block + CH_CONFIG, CONFIG_MODULE_MASK,
@@ -131,13 +134,13 @@ bool Data::storeCode(int channel, int column, int code, RegisterPatch &patch)
         return true;
     case 25:
         r.arcMode = code;
-        patch = maskPatch(ARCHIVE_INTERVAL_MASK[devType], channel, code == 1, true, code == 2);
+        patch = maskPatch(ARCHIVE_INTERVAL_MASK[data.devType], channel, code == 1, true, code == 2);
         return true;
     }
     return false;
 }
 
-RegisterPatch Data::storeNumber(int channel, int column, int raw)
+RegisterPatch CellWrite::storeNumber(int channel, int column, int raw)
 {
     ChannelRecord &r = channelRecords[channel];
     switch (column) {

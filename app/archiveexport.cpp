@@ -1,5 +1,6 @@
-#include "archive/archive.h"
+#include "app/archiveexport.h"
 
+#include "app/archive.h"
 #include "app/filedialogs.h"
 #include "app/messages.h"
 #include "archive/archiveworkbook.h"
@@ -28,14 +29,14 @@ QString chooseTarget(const QString &folder)
 
 } // namespace
 
-void Archive::exportToXlsx(QProgressBar *bar)
+void ArchiveExport::toXlsx(const QString &folder, int channelCount, QProgressBar *bar)
 {
-    ArchiveWorkbook workbook(folderPath(), channelCount);
+    ArchiveWorkbook workbook(folder, channelCount);
     if (!workbook.readEvents()) {
         showCritical(workbook.errorString());
         return;
     }
-    const QString target = chooseTarget(folderPath());
+    const QString target = chooseTarget(folder);
     if (target.isEmpty())
         return;
     xlsxExportFile.lastDir = QFileInfo(target).path();

@@ -1,18 +1,28 @@
-#include "app/mainwindow.h"
+#include "app/channelspage.h"
 
+#include "app/archive.h"
+#include "app/cellwrite.h"
 #include "app/columnwidths.h"
+#include "app/comboboxdelegate.h"
+#include "app/controllercells.h"
+#include "app/filedialogs.h"
 #include "app/inifile.h"
-#include "app/linkworker.h"
+#include "app/messages.h"
 #include "app/textcelldelegate.h"
 #include "device/celledit.h"
+#include "device/channeldiff.h"
 #include "device/channelformat.h"
 #include "device/channelrecord.h"
 #include "device/columndefs.h"
-#include "device/comboboxdelegate.h"
+#include "device/data.h"
+#include "device/settingsfile.h"
 #include "device/texttables.h"
-#include "link/modbus.h"
+#include "device/wholefile.h"
 #include "ui_mainwindow.h"
 
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListWidgetItem>
@@ -59,7 +69,18 @@ void sizeSections(QHeaderView *header, int count, const std::function<int(int)> 
 
 } // namespace
 
-void MainWindow::setupChannelTable(int devType)
+ChannelsPage::ChannelsPage(Data &data, Archive &archive, const ControllerCells &cells,
+                           QObject *parent)
+    : QObject(parent), data(data), archive(archive), cells(cells)
+{}
+
+void ChannelsPage::init(Ui_MainWindow *mainUi, QWidget *dialogParent)
+{
+    ui = mainUi;
+    window = dialogParent;
+}
+
+void ChannelsPage::setup(int devType)
 {
     // A device type restored from a damaged "ini" counts as the 32-channel one.
     devType = devType == 1 ? 1 : 0;
@@ -116,7 +137,7 @@ void MainWindow::setupChannelTable(int devType)
             model->setData(model->index(row, column), int(Qt::AlignHCenter | Qt::AlignVCenter),
                            Qt::TextAlignmentRole);
     for (int row = 0; row < data.chanCount; ++row)
-        data.fillRow(row);
+        fillRow(row);
     disconnectCellHook();
     connectCellHook();
 
@@ -129,23 +150,23 @@ void MainWindow::setupChannelTable(int devType)
     }
 }
 
-void MainWindow::connectCellHook()
+void ChannelsPage::connectCellHook()
 {
     connect(static_cast<QStandardItemModel *>(ui->tvChannelsCfg->model()),
-            &QStandardItemModel::dataChanged, this, &MainWindow::dataChangedSlot,
+            &QStandardItemModel::dataChanged, this, &ChannelsPage::cellChanged,
             Qt::DirectConnection);
 }
 
-void MainWindow::disconnectCellHook()
+void ChannelsPage::disconnectCellHook()
 {
     disconnect(ui->tvChannelsCfg->model(), &QAbstractItemModel::dataChanged, this,
-               &MainWindow::dataChangedSlot);
+               &ChannelsPage::cellChanged);
 }
 
 // A range operation works on the records as they were when its tick began, and its reads fill
 // the table: until it ends the table takes no edits and no settings file is loaded. An editor
 // open when it starts is closed without writing (closePersistentEditor closes any editor).
-void MainWindow::setRangeOperation(bool running)
+void ChannelsPage::setRangeOperation(bool running)
 {
     QTableView *view = ui->tvChannelsCfg;
     if (running)
@@ -154,24 +175,14 @@ void MainWindow::setRangeOperation(bool running)
     ui->btImport->setEnabled(!running);
 }
 
-void MainWindow::on_btSelectSet_clicked()
+void ChannelsPage::takeRange()
 {
-    for (int i = 0; i < COLUMN_COUNT; ++i) {
-        QListWidgetItem *item = ui->lwSelect->item(i);
-        const int state = item->data(Qt::CheckStateRole).toInt();
-        iniBlock.columnShown[i] = state != 0 ? 1 : 0;
-        ui->tvChannelsCfg->setColumnHidden(i, state == 0);
-        if (!columnAvailable(data.devType, i)) {
-            ui->lwSelect->setRowHidden(i, true);
-            item->setCheckState(Qt::Unchecked);
-        } else {
-            ui->lwSelect->setRowHidden(i, false);
-        }
-    }
+    firstChan = ui->sbBeginChan->value();
+    lastChan = ui->sbEndChan->value();
 }
 
-void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &bottomRight,
-                                 const QVector<int> &roles)
+void ChannelsPage::cellChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                               const QVector<int> &roles)
 {
     Q_UNUSED(bottomRight)
     if (roles.isEmpty() || roles.last() != Qt::EditRole)
@@ -181,63 +192,120 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
     change.channel = topLeft.row();
     change.column = topLeft.column();
     if (change.channel >= 0 && change.channel < MAX_CHANNELS)
-        change.before = controllerCells.text(change.channel, change.column);
-    const Data::CellWrite written = data.writeCell(topLeft, patch);
-    if (written == Data::CellWrite::Ignored)
+        change.before = cells.text(change.channel, change.column);
+    const CellWrite::Result written = CellWrite(data).write(topLeft, patch);
+    if (written == CellWrite::Result::Ignored)
         return;
-    if (written != Data::CellWrite::Refused)
+    if (written != CellWrite::Result::Refused)
         recordsFilledFor = data.devType;
     // The row shows what its record holds now, as a read of the channel would: the value as
     // stored (rounded, cut to 16 bytes, or the old one when refused) and every cell that reads
     // it (the scaled values at new decimals, the cells a module type leaves without meaning).
     disconnectCellHook();
-    data.redrawRow(topLeft.row());
+    redrawRow(topLeft.row());
     connectCellHook();
-    if (written == Data::CellWrite::Sent) {
+    if (written == CellWrite::Result::Sent) {
         change.after =
             ChannelFormat::cell(channelRecords[change.channel], change.column).toString();
-        sendCellPatch(patch, change);
+        emit cellToSend(patch, change);
     }
 }
 
-// A failed single-cell write is a link failure like any other; a write the controller did not
-// keep is shown in red. Either way it is journalled before the next exchange.
-void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
+void ChannelsPage::exportSettings()
 {
-    const int devType = data.devType;
-    worker->post([this, patch, change, devType, identity = linkIdentity()] {
-        if (!mbLine.isOpen)
-            return;
-        WriteLog log(
-            journal, identity,
-            [this](const QString &error) {
-                worker->report([this, error] { journalFailed(error); });
-            },
-            [this] { worker->report([this] { journalBusy(); }); });
-        ControllerLink link(devType);
-        link.apply(patch);
-        const bool taken = !ControllerLink::linkError() && link.holds(patch);
-        if (ControllerLink::linkError()) {
-            log.change(change, Journal::LINK_ERROR);
-            mbLine.closePort();
-            worker->report([this] { linkFailed(); });
-            return;
-        }
-        log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
-        if (taken)
-            worker->report([this, change] {
-                controllerCells.taken(change);
-                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
-            });
-        else
-            worker->report([this, change] { cellNotTaken(change); });
-    });
+    const QString fileName = askSaveFileName(
+        window, tr("Файл настроек"),
+        QDir(dialogStartFolder(settingsDir)).filePath(QStringLiteral("setting.bin")),
+        tr("Файлы настроек (*.bin);;Все файлы (*)"), QStringLiteral("bin"));
+    if (fileName.isEmpty())
+        return;
+    settingsDir = QFileInfo(fileName).path();
+    switch (SettingsFile::save(fileName)) {
+    case SettingsFile::Result::Ok:
+        emit operationDone(QStringLiteral("Настройки сохранены в файл ") +
+                           QFileInfo(fileName).fileName());
+        break;
+    case SettingsFile::Result::OpenFailed:
+        showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
+        break;
+    case SettingsFile::Result::WriteFailed:
+        showCritical(WholeFile::notWrittenText(fileName));
+        break;
+    }
 }
 
-void MainWindow::cellNotTaken(const FieldChange &change)
+void ChannelsPage::importSettings()
 {
-    data.markRefused(change.channel, change.column);
-    showNotTaken({QString::asprintf("Канал %02d, ", change.channel + 1) +
-                  ChannelDiff::columnTitle(change.column) + QStringLiteral(": записано ") +
-                  change.after});
+    const QString fileName =
+        QFileDialog::getOpenFileName(window, tr("Файл настроек"), dialogStartFolder(settingsDir),
+                                     tr("Все файлы (*);;Файлы настроек (*.bin)"));
+    if (fileName.isEmpty())
+        return;
+    settingsDir = QFileInfo(fileName).path();
+    switch (SettingsFile::load(fileName)) {
+    case SettingsFile::LoadResult::Ok: break;
+    case SettingsFile::LoadResult::WrongSize:
+        showCritical(SettingsFile::wrongSizeText(fileName));
+        return;
+    case SettingsFile::LoadResult::OpenFailed:
+        showCritical(QStringLiteral("Ошибка открытия файла ") + fileName);
+        return;
+    }
+    data.settingsKnown.set();
+    recordsFilledFor = data.devType;
+    loadedSettingsFile = QFileInfo(fileName).fileName();
+    disconnectCellHook();
+    for (int c = 0; c < data.chanCount; ++c)
+        fillRow(c);
+    connectCellHook();
+    emit settingsLoaded();
+    emit operationDone(QStringLiteral("Настройки загружены из файла ") +
+                       QFileInfo(fileName).fileName());
+}
+
+QStandardItemModel *ChannelsPage::channelModel() const
+{
+    return static_cast<QStandardItemModel *>(ui->tvChannelsCfg->model());
+}
+
+void ChannelsPage::fillRow(int channel)
+{
+    QStandardItemModel *model = channelModel();
+    const ChannelRecord &r = channelRecords[channel];
+    const QBrush colour(r.active ? Qt::black : Qt::gray);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        model->setData(model->index(channel, column), colour, Qt::ForegroundRole);
+        model->setData(model->index(channel, column), QVariant(), Qt::BackgroundRole);
+    }
+    redrawRow(channel);
+    channelRecords[channel].edited = 0;
+}
+
+void ChannelsPage::redrawRow(int channel)
+{
+    for (int column = 0; column < channelModel()->columnCount(); ++column)
+        redrawCell(channel, column);
+}
+
+void ChannelsPage::markRefused(int channel, int column)
+{
+    QStandardItemModel *model = channelModel();
+    model->setData(model->index(channel, column), QBrush(Qt::red), Qt::BackgroundRole);
+}
+
+void ChannelsPage::redrawCell(int channel, int column)
+{
+    QStandardItemModel *model = channelModel();
+    model->setData(model->index(channel, column),
+                   ChannelFormat::cell(channelRecords[channel], column), Qt::DisplayRole);
+}
+
+void ChannelsPage::describeRange(ReportContent &content) const
+{
+    content.devType = data.devType;
+    content.first = qBound(0, ui->sbBeginChan->value() - 1, data.chanCount - 1);
+    content.last = qBound(content.first, ui->sbEndChan->value() - 1, data.chanCount - 1);
+    content.known = data.settingsKnown;
+    content.records = channelRecords;
+    content.settingsFile = loadedSettingsFile;
 }

@@ -1,4 +1,4 @@
-#include "device/comboboxdelegate.h"
+#include "app/comboboxdelegate.h"
 
 #include "device/celledit.h"
 

@@ -1,5 +1,6 @@
-#include "archive/archive.h"
+#include "app/archive.h"
 
+#include "app/archiveexport.h"
 #include "app/columnwidths.h"
 #include "app/messages.h"
 #include "archive/archivecolumns.h"
@@ -492,6 +493,11 @@ void Archive::selectLastRows()
 {
     selectRowWithin(ui->tvArcEvents, eventRows - 1);
     selectRowWithin(ui->tvArcNotes, channelRecCount - 1);
+}
+
+void Archive::exportToXlsx(QProgressBar *bar)
+{
+    ArchiveExport::toXlsx(folderPath(), channelCount, bar);
 }
 
 #include "archive.moc"
