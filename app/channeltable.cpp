@@ -10,7 +10,6 @@
 #include "device/columndefs.h"
 #include "device/comboboxdelegate.h"
 #include "device/texttables.h"
-#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QHeaderView>
@@ -204,9 +203,9 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
 // keep is shown in red. Either way it is journalled before the next exchange.
 void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
 {
-    const int devType = data.devType;
-    worker->post([this, patch, change, devType, identity = linkIdentity()] {
-        if (!mbLine.isOpen)
+    worker->post([this, patch, change, identity = linkIdentity()] {
+        Controller &controller = worker->controller();
+        if (!controller.isOpen())
             return;
         WriteLog log(
             journal, identity,
@@ -214,20 +213,13 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
                 worker->report([this, error] { journalFailed(error); });
             },
             [this] { worker->report([this] { journalBusy(); }); });
-        ControllerLink link(devType);
-        link.apply(patch);
-        const bool taken = !ControllerLink::linkError() && link.holds(patch);
-        if (ControllerLink::linkError()) {
-            log.change(change, Journal::LINK_ERROR);
-            mbLine.closePort();
+        const Outcome outcome = controller.writeCell(patch, change, log);
+        if (outcome.linkFailed())
             worker->report([this] { linkFailed(); });
-            return;
-        }
-        log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
-        if (taken)
-            worker->report([this, change] {
+        else if (outcome.kind == Outcome::Kind::Done)
+            worker->report([this, change, text = outcome.text] {
                 controllerCells.taken(change);
-                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
+                operationDone(text);
             });
         else
             worker->report([this, change] { cellNotTaken(change); });

@@ -2,7 +2,6 @@
 
 #include "app/linkworker.h"
 #include "app/messages.h"
-#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
@@ -24,22 +23,23 @@ void MainWindow::on_Scan_clicked()
 void MainWindow::on_Start_clicked()
 {
     setupChannelTable(ui->cTypeDev->currentIndex());
-    const QString portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
-    const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
-    const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
-    const bool fast = ui->cbFastLink->isChecked();
-    bool opened = false;
+    LinkSettings settings;
+    settings.port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
+    settings.baud = ui->cComBaudrate->currentText().toInt();
+    settings.address = static_cast<quint8>(ui->sbMB_Adr->value());
+    settings.devType = data.devType;
+    settings.fast = ui->cbFastLink->isChecked();
+    const QString &portName = settings.port;
+    const qint32 baudRate = settings.baud;
+    const quint8 address = settings.address;
+    Outcome opened;
     worker->newConnection();
     worker->runAndWait([&] {
-        mbLine.fastFrameEnd = fast;
         worker->clearStop();
-        mbLine.portName = portName;
-        mbLine.baudRate = baudRate;
-        mbLine.mbAddr = address;
-        opened = mbLine.openPort();
+        opened = worker->controller().open(settings);
     });
-    if (!opened) {
-        showCritical(QStringLiteral("Ошибка открытия порта ") + portName);
+    if (opened.kind != Outcome::Kind::Done) {
+        showCritical(opened.text);
         return;
     }
     linkPortName = portName;
@@ -60,8 +60,13 @@ void MainWindow::on_Stop_clicked()
 {
     worker->stop();
     worker->newConnection();
-    worker->post([] { mbLine.closePort(); });
+    worker->post([this] { worker->controller().close(); });
     enterDisconnected();
+}
+
+const Controller &MainWindow::controller() const
+{
+    return worker->controller();
 }
 
 LinkIdentity MainWindow::linkIdentity() const

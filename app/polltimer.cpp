@@ -47,7 +47,6 @@ TickInput MainWindow::takeTickInput(quint32 requests)
 {
     TickInput input;
     input.requests = requests;
-    input.devType = data.devType;
     input.factoryNumber = requestedFactoryNumber;
     const int hwIndex = ui->HW_Ver->currentIndex();
     input.hwVersionIndex = hwIndex < 0 || hwIndex >= 2 ? 0 : hwIndex;
