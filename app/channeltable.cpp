@@ -204,7 +204,7 @@ void MainWindow::dataChangedSlot(const QModelIndex &topLeft, const QModelIndex &
 void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
 {
     worker->post([this, patch, change, identity = linkIdentity()] {
-        Controller &controller = worker->controller();
+        ControllerCore &controller = worker->controller();
         if (!controller.isOpen())
             return;
         WriteLog log(

@@ -64,7 +64,7 @@ void MainWindow::on_Stop_clicked()
     enterDisconnected();
 }
 
-const Controller &MainWindow::controller() const
+const ControllerCore &MainWindow::controller() const
 {
     return worker->controller();
 }

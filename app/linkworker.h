@@ -1,7 +1,7 @@
 #ifndef LINKWORKER_H
 #define LINKWORKER_H
 
-#include "controller/controller.h"
+#include "controller/controllercore.h"
 
 #include <QObject>
 #include <QThread>
@@ -45,8 +45,8 @@ public:
     bool reportCurrent() const { return shownConnection == connection; }
 
     // Worker thread: the jobs' controller.
-    Controller &controller() { return device; }
-    const Controller &controller() const { return device; }
+    ControllerCore &controller() { return device; }
+    const ControllerCore &controller() const { return device; }
     void report(Job call);
     bool cancelled() const { return cancelFlag || stopFlag; }
     bool stopping() const { return stopFlag; }
@@ -69,7 +69,7 @@ private:
     void runJobs();
     bool takeJob(Job &job);
 
-    Controller device;
+    ControllerCore device;
     QThread thread;
     JobRunner *runner;
     std::mutex lock;

@@ -34,7 +34,7 @@ public:
     // messages have been shown.
     Q_INVOKABLE bool linkBusy() const;
     // The controller the window works with; its lines live in the controller thread.
-    const Controller &controller() const;
+    const ControllerCore &controller() const;
 
 private slots:
     void Timer();

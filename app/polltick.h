@@ -1,7 +1,7 @@
 #ifndef POLLTICK_H
 #define POLLTICK_H
 
-#include "controller/controller.h"
+#include "controller/controllercore.h"
 #include "journal/writelog.h"
 
 #include <QByteArray>
@@ -126,7 +126,7 @@ private:
     LinkWorker &worker;
     PollView &view;
     TickInput input;
-    Controller &controller;
+    ControllerCore &controller;
     ChannelRecords &records;
     WriteLog log;
     bool archiveEnded = false;

@@ -22,9 +22,9 @@ struct Outcome {
 
     Kind kind = Kind::Done;
     QString text;
-    QStringList lines;               // NotTaken: one line per device-wide value not taken
-    QVector<FieldChange> refused;    // NotTaken: the channel fields not taken, as read back
-    QVector<int> changed;            // range write: channels left alone, changed since the list
+    QStringList lines;            // NotTaken: one line per device-wide value not taken
+    QVector<FieldChange> refused; // NotTaken: the channel fields not taken, as read back
+    QVector<int> changed;         // range write: channels left alone, changed since the list
 
     bool is(Kind k) const { return kind == k; }
     bool linkFailed() const { return kind == Kind::LinkFailed; }

@@ -4,7 +4,7 @@
 // wire floor: the bytes of every request and reply at 10 bits a byte. The simulator paces only
 // its replies, and a pseudo-terminal carries requests at once, so the floor of the replies alone
 // is printed too.
-#include "controller/controller.h"
+#include "controller/controllercore.h"
 #include "device/channelimage.h"
 #include "tools/tq17sim/simulator.h"
 
@@ -95,7 +95,7 @@ bool measure(int baud, bool fast)
     settings.baud = baud;
     settings.devType = 1;
     settings.fast = fast;
-    Controller controller;
+    ControllerCore controller;
     if (controller.open(settings).kind != Outcome::Kind::Done)
         return false;
     std::vector<ChannelRecord> records(MAX_CHANNELS);

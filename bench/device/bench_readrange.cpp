@@ -52,7 +52,7 @@ double runMeasuringGaps(ConnectedWindow &w, const char *button, qint64 &longestG
 }
 
 // The read of the window's tick, made directly on this thread.
-double directRead(Controller &controller)
+double directRead(ControllerCore &controller)
 {
     ChannelRecord records[MAX_CHANNELS] = {};
     QElapsedTimer timer;
@@ -96,7 +96,7 @@ int main(int argc, char *argv[])
     settings.port = w.simulator.portPath();
     settings.baud = BAUD;
     settings.devType = 1;
-    Controller controller;
+    ControllerCore controller;
     controller.open(settings);
     const double direct = directRead(controller);
     controller.close();

@@ -2,7 +2,7 @@
 #define CONTROLLERSESSION_H
 
 #include "commandline.h"
-#include "controller/controller.h"
+#include "controller/controllercore.h"
 
 // A connection to one controller made as the window makes it: the port opened with the line's
 // settings, the controller identified, then the command's operations. Failures are said on
@@ -23,14 +23,14 @@ public:
     // True, after saying its text and lines on stderr, when the operation was not done.
     bool failed(const Outcome &outcome) const;
 
-    Controller &controller() { return device; }
+    ControllerCore &controller() { return device; }
     const LinkSettings &settings() const { return line; }
     quint32 factoryNumber() const { return identification.factoryNumber; }
     const DeviceInfo &deviceInfo() const { return identification.info; }
 
 private:
     const LinkSettings line;
-    Controller device;
+    ControllerCore device;
     Identification identification;
 };
 

@@ -29,7 +29,7 @@ void addChannelsOption(CommandLine &command)
 // window's do: the range marked read, the other channels of the device not, nothing edited.
 bool readRange(ControllerSession &session, ChannelRecord *records, int first, int last)
 {
-    Controller &controller = session.controller();
+    ControllerCore &controller = session.controller();
     RangeReadSteps steps;
     steps.deviceInfoRead = [&controller, records](const DeviceInfo &) {
         for (int c = 0; c < controller.channelCount(); ++c)
@@ -102,7 +102,7 @@ int writeSettings(const QStringList &arguments)
     ControllerSession session(command.link());
     if (!session.connect(controller.data()))
         return int(Exit::Controller);
-    Controller &device = session.controller();
+    ControllerCore &device = session.controller();
     RangeWrite write(device.devType(), first, last);
     if (session.failed(device.readForWrite(write, Context())))
         return int(Exit::Controller);

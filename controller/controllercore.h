@@ -1,5 +1,5 @@
-#ifndef CONTROLLER_H
-#define CONTROLLER_H
+#ifndef CONTROLLERCORE_H
+#define CONTROLLERCORE_H
 
 #include "controller/linksettings.h"
 #include "controller/outcome.h"
@@ -49,12 +49,12 @@ struct ArchiveSteps {
 // It owns the serial lines; each operation runs on the thread they live in, returns how it
 // ended, and journals the writes it makes before its next exchange. A link failure closes the
 // Modbus line at once, so no later exchange reaches the controller.
-class Controller
+class ControllerCore
 {
 public:
-    Controller() = default;
-    Controller(const Controller &) = delete;
-    Controller &operator=(const Controller &) = delete;
+    ControllerCore() = default;
+    ControllerCore(const ControllerCore &) = delete;
+    ControllerCore &operator=(const ControllerCore &) = delete;
 
     int devType() const { return type; }
     int channelCount() const { return CHANNEL_COUNTS[type]; }
@@ -80,10 +80,10 @@ public:
     Outcome readForWrite(RangeWrite &write, const Context &context);
     // Writes the listed channels, each read back and journalled; a cancel is looked at between
     // channels. NotTaken carries the refused fields; changed, the channels not written.
-    Outcome writeRange(const RangeWrite &write, WriteLog &log, const Context &context,
-                       const std::function<void(int channel, int progress,
-                                                const QVector<FieldChange> &taken,
-                                                const QVector<FieldChange> &refused)> &written);
+    Outcome writeRange(
+        const RangeWrite &write, WriteLog &log, const Context &context,
+        const std::function<void(int channel, int progress, const QVector<FieldChange> &taken,
+                                 const QVector<FieldChange> &refused)> &written);
     // One edited cell, read back; NotTaken carries the field.
     Outcome writeCell(const RegisterPatch &patch, const FieldChange &change, WriteLog &log);
 

@@ -1,4 +1,4 @@
-#include "controller/controller.h"
+#include "controller/controllercore.h"
 
 #include "device/devicetext.h"
 #include "device/registermap.h"
@@ -33,7 +33,7 @@ int rangeProgress(int first, int last, int channel)
 
 } // namespace
 
-bool Controller::failed()
+bool ControllerCore::failed()
 {
     if (!mbLine.linkError)
         return false;
@@ -41,7 +41,7 @@ bool Controller::failed()
     return true;
 }
 
-Outcome Controller::open(const LinkSettings &settings)
+Outcome ControllerCore::open(const LinkSettings &settings)
 {
     type = settings.devType == 1 ? 1 : 0;
     mbLine.fastFrameEnd = settings.fast;
@@ -51,12 +51,12 @@ Outcome Controller::open(const LinkSettings &settings)
     return mbLine.openPort() ? Outcome::done() : Outcome::portFailure(settings.port);
 }
 
-void Controller::close()
+void ControllerCore::close()
 {
     mbLine.closePort();
 }
 
-Outcome Controller::identify(Identification &identification, ChannelRecord *records)
+Outcome ControllerCore::identify(Identification &identification, ChannelRecord *records)
 {
     identification.numberRead = link().readFactoryNumber(identification.factoryNumber);
     if (failed())
@@ -65,9 +65,9 @@ Outcome Controller::identify(Identification &identification, ChannelRecord *reco
 }
 
 // A silent address is no failure of the line, so it stays open.
-Outcome Controller::scan(int from, int to, int timeoutMs, const Context &context,
-                         const std::function<void(int address)> &asking,
-                         const std::function<void(int address, quint32 number)> &found)
+Outcome ControllerCore::scan(int from, int to, int timeoutMs, const Context &context,
+                             const std::function<void(int address)> &asking,
+                             const std::function<void(int address, quint32 number)> &found)
 {
     const quint8 ownAddress = mbLine.mbAddr;
     mbLine.firstByteTimeoutMs = timeoutMs;
@@ -88,14 +88,14 @@ Outcome Controller::scan(int from, int to, int timeoutMs, const Context &context
     return answered ? Outcome::done() : Outcome::failure(QStringLiteral("Контроллеры не найдены"));
 }
 
-Outcome Controller::readDeviceInfo(DeviceInfo &info, ChannelRecord *records)
+Outcome ControllerCore::readDeviceInfo(DeviceInfo &info, ChannelRecord *records)
 {
     link().readDeviceInfo(info, records);
     return failed() ? Outcome::linkFailure() : Outcome::done();
 }
 
-Outcome Controller::readRange(int first, int last, ChannelRecord *records,
-                              const Context &context, const RangeReadSteps &steps)
+Outcome ControllerCore::readRange(int first, int last, ChannelRecord *records,
+                                  const Context &context, const RangeReadSteps &steps)
 {
     ControllerLink channels = link();
     channels.readLiveValues(records);
@@ -120,7 +120,7 @@ Outcome Controller::readRange(int first, int last, ChannelRecord *records,
 }
 
 // The read is the one the list is made against: the controller's values when it ends.
-Outcome Controller::readForWrite(RangeWrite &write, const Context &context)
+Outcome ControllerCore::readForWrite(RangeWrite &write, const Context &context)
 {
     ControllerLink channels = link();
     for (int i = write.first(); i <= write.last(); ++i) {
@@ -136,10 +136,9 @@ Outcome Controller::readForWrite(RangeWrite &write, const Context &context)
 
 // Only channels with a listed change are written, each read back before the next, and each
 // listed field is journalled with what the controller made of it.
-Outcome Controller::writeRange(
-    const RangeWrite &write, WriteLog &log, const Context &context,
-    const std::function<void(int, int, const QVector<FieldChange> &,
-                             const QVector<FieldChange> &)> &written)
+Outcome ControllerCore::writeRange(const RangeWrite &write, WriteLog &log, const Context &context,
+                                   const std::function<void(int, int, const QVector<FieldChange> &,
+                                                            const QVector<FieldChange> &)> &written)
 {
     ControllerLink channels = link();
     QVector<int> changed;
@@ -159,8 +158,9 @@ Outcome Controller::writeRange(
         case RangeWrite::Outcome::Written: {
             log.written(changes, refused);
             QVector<FieldChange> taken;
-            std::copy_if(changes.begin(), changes.end(), std::back_inserter(taken),
-                         [&refused](const FieldChange &c) { return !WriteLog::refuses(refused, c); });
+            std::copy_if(
+                changes.begin(), changes.end(), std::back_inserter(taken),
+                [&refused](const FieldChange &c) { return !WriteLog::refuses(refused, c); });
             tell(written, i, rangeProgress(write.first(), write.last(), i), taken, refused);
             allRefused += refused;
             break;
@@ -178,8 +178,8 @@ Outcome Controller::writeRange(
     return outcome;
 }
 
-Outcome Controller::writeCell(const RegisterPatch &patch, const FieldChange &change,
-                              WriteLog &log)
+Outcome ControllerCore::writeCell(const RegisterPatch &patch, const FieldChange &change,
+                                  WriteLog &log)
 {
     ControllerLink cells = link();
     cells.apply(patch);
@@ -197,7 +197,7 @@ Outcome Controller::writeCell(const RegisterPatch &patch, const FieldChange &cha
 }
 
 // Every write is checked: a refused or lost write must not look done.
-Outcome Controller::writeFactoryNumber(quint32 number, const QString &before, WriteLog &log)
+Outcome ControllerCore::writeFactoryNumber(quint32 number, const QString &before, WriteLog &log)
 {
     const QString sent = QString::number(number);
     ControllerLink device = link();
@@ -215,8 +215,8 @@ Outcome Controller::writeFactoryNumber(quint32 number, const QString &before, Wr
     return Outcome::done();
 }
 
-Outcome Controller::writeHardwareVersion(int versionIndex, const QString &versionText,
-                                         WriteLog &log)
+Outcome ControllerCore::writeHardwareVersion(int versionIndex, const QString &versionText,
+                                             WriteLog &log)
 {
     link().sendCommand(CMD_HW_VERSION, HW_VERSIONS[versionIndex]);
     log.device(HW_VERSION, QString(), versionText,
@@ -224,7 +224,7 @@ Outcome Controller::writeHardwareVersion(int versionIndex, const QString &versio
     return failed() ? Outcome::linkFailure() : Outcome::done();
 }
 
-Outcome Controller::setClock(quint32 seconds, bool synced, quint32 &held, WriteLog &log)
+Outcome ControllerCore::setClock(quint32 seconds, bool synced, quint32 &held, WriteLog &log)
 {
     const bool taken = link().setClock(seconds, held);
     if (failed()) {
@@ -233,40 +233,41 @@ Outcome Controller::setClock(quint32 seconds, bool synced, quint32 &held, WriteL
     }
     log.clock(synced, seconds, taken ? Journal::OK : Journal::NOT_TAKEN);
     if (!taken)
-        return Outcome::notTaken({DeviceText::notTakenLine(WriteLog::clockField(synced),
-                                                           DeviceText::clockText(seconds),
-                                                           DeviceText::clockText(held))});
+        return Outcome::notTaken(
+            {DeviceText::notTakenLine(WriteLog::clockField(synced), DeviceText::clockText(seconds),
+                                      DeviceText::clockText(held))});
     return Outcome::done(QStringLiteral("Часы установлены: ") + DeviceText::clockText(seconds));
 }
 
-Outcome Controller::command(const QString &field, const QString &sent, WriteLog &log,
-                            const QString &doneText)
+Outcome ControllerCore::command(const QString &field, const QString &sent, WriteLog &log,
+                                const QString &doneText)
 {
     log.device(field, QString(), sent, mbLine.linkError ? Journal::LINK_ERROR : Journal::OK);
     return failed() ? Outcome::linkFailure() : Outcome::done(doneText);
 }
 
-Outcome Controller::saveSettings(WriteLog &log)
+Outcome ControllerCore::saveSettings(WriteLog &log)
 {
     link().sendCommand(CMD_SAVE_SETTINGS);
     return command(SAVE, QString(), log, QStringLiteral("Настройки сохранены в контроллере"));
 }
 
-Outcome Controller::writeToChannel(quint16 channel, WriteLog &log)
+Outcome ControllerCore::writeToChannel(quint16 channel, WriteLog &log)
 {
     link().sendCommand(CMD_WRITE_CHANNEL, channel);
     return command(WRITE_CHANNEL, QString::number(channel), log,
                    QStringLiteral("Команда записи в канал отправлена"));
 }
 
-Outcome Controller::directAccess(WriteLog &log)
+Outcome ControllerCore::directAccess(WriteLog &log)
 {
     link().sendCommand(CMD_DIRECT_ACCESS);
     return command(DIRECT_ACCESS, QString(), log,
                    QStringLiteral("Прямой доступ: команда отправлена"));
 }
 
-Outcome Controller::downloadArchive(int archive, const Context &context, const ArchiveSteps &steps)
+Outcome ControllerCore::downloadArchive(int archive, const Context &context,
+                                        const ArchiveSteps &steps)
 {
     ArchiveDownload download(mbLine, xmLine);
     download.request(archive);
@@ -299,7 +300,7 @@ Outcome Controller::downloadArchive(int archive, const Context &context, const A
     return Outcome::failure(QStringLiteral("Архив загружен не полностью"));
 }
 
-Outcome Controller::downloadAll(const Context &context, const ArchiveSteps &steps)
+Outcome ControllerCore::downloadAll(const Context &context, const ArchiveSteps &steps)
 {
     for (int archive = 0; archive <= channelCount(); ++archive) {
         const Outcome outcome = downloadArchive(archive, context, steps);
