@@ -4,7 +4,6 @@
 #include "app/messages.h"
 #include "app/trafficpage.h"
 #include "journal/writelog.h"
-#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
@@ -14,25 +13,26 @@
 void MainWindow::on_Start_clicked()
 {
     channels.setup(ui->cTypeDev->currentIndex());
-    const QString portName = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
-    const qint32 baudRate = ui->cComBaudrate->currentText().toInt();
-    const quint8 address = static_cast<quint8>(ui->sbMB_Adr->value());
-    const bool fast = ui->cbFastLink->isChecked();
-    bool opened = false;
+    LinkSettings settings;
+    settings.port = ui->cComPort->currentText().section(QLatin1Char(' '), 0, 0);
+    settings.baud = ui->cComBaudrate->currentText().toInt();
+    settings.address = static_cast<quint8>(ui->sbMB_Adr->value());
+    settings.devType = data.devType;
+    settings.fast = ui->cbFastLink->isChecked();
+    const QString &portName = settings.port;
+    const qint32 baudRate = settings.baud;
+    const quint8 address = settings.address;
+    Outcome opened;
     worker->newConnection();
     trafficPage->connectionStarted();
     traffic_log *traffic = &trafficPage->log();
     worker->runAndWait([&] {
-        mbLine.traffic = traffic;
-        mbLine.fastFrameEnd = fast;
+        worker->controller().mbLine.traffic = traffic;
         worker->clearStop();
-        mbLine.portName = portName;
-        mbLine.baudRate = baudRate;
-        mbLine.mbAddr = address;
-        opened = mbLine.openPort();
+        opened = worker->controller().open(settings);
     });
-    if (!opened) {
-        showCritical(QStringLiteral("Ошибка открытия порта ") + portName);
+    if (opened.kind != Outcome::Kind::Done) {
+        showCritical(opened.text);
         return;
     }
     linkPortName = portName;
@@ -53,8 +53,13 @@ void MainWindow::on_Stop_clicked()
 {
     worker->stop();
     worker->newConnection();
-    worker->post([] { mbLine.closePort(); });
+    worker->post([this] { worker->controller().close(); });
     enterDisconnected();
+}
+
+const ControllerCore &MainWindow::controller() const
+{
+    return worker->controller();
 }
 
 LinkIdentity MainWindow::linkIdentity() const
@@ -107,9 +112,9 @@ void MainWindow::setConnectedState(bool connected)
 // keep is shown in red. Either way it is journalled before the next exchange.
 void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
 {
-    const int devType = data.devType;
-    worker->post([this, patch, change, devType, identity = linkIdentity()] {
-        if (!mbLine.isOpen)
+    worker->post([this, patch, change, identity = linkIdentity()] {
+        ControllerCore &controller = worker->controller();
+        if (!controller.isOpen())
             return;
         WriteLog log(
             journal, identity,
@@ -117,20 +122,13 @@ void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &ch
                 worker->report([this, error] { journalFailed(error); });
             },
             [this] { worker->report([this] { journalBusy(); }); });
-        ControllerLink link(devType);
-        link.apply(patch);
-        const bool taken = !ControllerLink::linkError() && link.holds(patch);
-        if (ControllerLink::linkError()) {
-            log.change(change, Journal::LINK_ERROR);
-            mbLine.closePort();
+        const Outcome outcome = controller.writeCell(patch, change, log);
+        if (outcome.linkFailed())
             worker->report([this] { linkFailed(); });
-            return;
-        }
-        log.change(change, taken ? Journal::OK : Journal::NOT_TAKEN);
-        if (taken)
-            worker->report([this, change] {
+        else if (outcome.kind == Outcome::Kind::Done)
+            worker->report([this, change, text = outcome.text] {
                 controllerCells.taken(change);
-                operationDone(ChannelDiff::describe(change) + QStringLiteral(" записано"));
+                operationDone(text);
             });
         else
             worker->report([this, change] { cellNotTaken(change); });

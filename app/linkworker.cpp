@@ -1,8 +1,5 @@
 #include "app/linkworker.h"
 
-#include "link/modbus.h"
-#include "link/xmodem_line.h"
-
 #include <QCoreApplication>
 #include <chrono>
 #include <condition_variable>
@@ -25,11 +22,11 @@ LinkWorker::LinkWorker(QObject *parent) : QObject(parent), runner(new JobRunner(
 {
     thread.setObjectName(QStringLiteral("link"));
     runner->moveToThread(&thread);
-    mbLine.moveToThread(&thread);
-    xmLine.moveToThread(&thread);
-    mbLine.setStopFlag(&stopFlag);
+    device.mbLine.moveToThread(&thread);
+    device.xmLine.moveToThread(&thread);
+    device.mbLine.setStopFlag(&stopFlag);
     // The line failed outside any job: the report belongs to the connection of the last job.
-    connect(&mbLine, &modbus_line::portFailed, runner, [this] {
+    connect(&device.mbLine, &modbus_line::portFailed, runner, [this] {
         report([this] {
             if (reportCurrent())
                 emit portFailed();
@@ -42,15 +39,14 @@ LinkWorker::~LinkWorker()
 {
     stop();
     QThread *home = QThread::currentThread();
-    runAndWait([home] {
-        mbLine.closePort();
-        xmLine.closePort();
-        mbLine.moveToThread(home);
-        xmLine.moveToThread(home);
+    runAndWait([this, home] {
+        device.close();
+        device.xmLine.closePort();
+        device.mbLine.moveToThread(home);
+        device.xmLine.moveToThread(home);
     });
     thread.quit();
     thread.wait();
-    mbLine.setStopFlag(nullptr);
     delete runner;
     // Taking the lock once more orders the worker's last use of the queues before their end.
     std::lock_guard<std::mutex> guard(lock);

@@ -1,6 +1,8 @@
 #ifndef LINKWORKER_H
 #define LINKWORKER_H
 
+#include "controller/controllercore.h"
+
 #include <QObject>
 #include <QThread>
 #include <atomic>
@@ -11,7 +13,7 @@
 
 class JobRunner;
 
-// The thread all controller work runs in. The serial lines live there while it runs. Jobs are
+// The thread all controller work runs in. The controller's serial lines live there while it runs. Jobs are
 // handed over from the GUI thread and run one after another; what they report comes back as
 // calls run on the GUI thread in the order they were made, one at a time even when one of them
 // opens a modal box. The hand-over goes through mutex-guarded queues; Qt only carries the wake-up.
@@ -42,7 +44,9 @@ public:
     // work of an ended connection reports must not touch the present one.
     bool reportCurrent() const { return shownConnection == connection; }
 
-    // Worker thread.
+    // Worker thread: the jobs' controller.
+    ControllerCore &controller() { return device; }
+    const ControllerCore &controller() const { return device; }
     void report(Job call);
     bool cancelled() const { return cancelFlag || stopFlag; }
     bool stopping() const { return stopFlag; }
@@ -65,6 +69,7 @@ private:
     void runJobs();
     bool takeJob(Job &job);
 
+    ControllerCore device;
     QThread thread;
     JobRunner *runner;
     std::mutex lock;

@@ -10,7 +10,6 @@
 #include "device/columndefs.h"
 #include "device/devicetext.h"
 #include "device/wholefile.h"
-#include "link/modbus.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -70,7 +69,6 @@ MainWindow::~MainWindow()
     worker->stop();
     worker->runAndWait([this] { journal.close(); });
     worker.reset();
-    mbLine.traffic = nullptr;
     storeUiState();
     delete ui;
 }
@@ -314,16 +312,12 @@ void MainWindow::on_btReport_clicked()
     content.factoryNumber = QString::number(factoryNumber);
     content.port = linkPortName;
     content.address = linkAddress;
-    worker->post([this, content, devType = data.devType]() mutable {
-        ControllerLink link(devType);
+    worker->post([this, content]() mutable {
         DeviceInfo info;
         ChannelRecords scratch = {};
-        link.readDeviceInfo(info, scratch.data());
-        const bool failed = ControllerLink::linkError();
-        if (failed)
-            mbLine.closePort();
-        worker->report([this, content, info, failed]() mutable {
-            if (failed) {
+        const Outcome outcome = worker->controller().readDeviceInfo(info, scratch.data());
+        worker->report([this, content, info, outcome]() mutable {
+            if (outcome.linkFailed()) {
                 linkFailed();
                 return;
             }

@@ -38,6 +38,8 @@ public:
     // True from the moment work is handed to the controller thread until all its results and
     // messages have been shown.
     Q_INVOKABLE bool linkBusy() const;
+    // The controller the window works with; its lines live in the controller thread.
+    const ControllerCore &controller() const;
 
 private slots:
     void Timer();

@@ -1,11 +1,8 @@
 #ifndef POLLTICK_H
 #define POLLTICK_H
 
+#include "controller/controllercore.h"
 #include "journal/writelog.h"
-#include "device/archivedownload.h"
-#include "device/channelrecord.h"
-#include "device/controllerlink.h"
-#include "device/rangewrite.h"
 
 #include <QByteArray>
 #include <array>
@@ -26,7 +23,6 @@ struct WritePlan : RangeWrite {
 // What a tick is asked to do, taken from the window when the tick is handed to the worker.
 struct TickInput {
     quint32 requests = 0; // PollRequest bits
-    int devType = 0;
     quint32 factoryNumber = 0;
     int hwVersionIndex = 0;
     quint32 clock = 0;
@@ -101,7 +97,9 @@ public:
 
 private:
     bool runStep(quint32 request);
-    bool checkLink();
+    // True, after telling the view, when the operation failed its link: the line is closed.
+    bool linkFailed(const Outcome &outcome);
+    Context context();
     bool serveSerialNumSet();
     bool serveHwVerSet();
     bool serveDateTimeRead();
@@ -114,22 +112,25 @@ private:
     bool serveIdentify();
     bool serveArcLoad();
     bool serveArcLoadAll();
-    // One archive: asked for, received and the Modbus line reopened; false ends the tick.
-    bool downloadArchive(int archiveNumber, ArchiveDownload::Outcome &outcome);
+    // The view's side of a download; archiveEnded: the transfer of the last archive ran.
+    ArchiveSteps archiveSteps();
+    // False, after telling the view, when the download left the line closed.
+    bool archiveLineHeld(const Outcome &outcome);
     bool serveWriteChan();
     bool serveDirectMode();
-    // The end of a command step: journalled and, when the line held, told in the status bar.
-    bool commandEnded(const QString &field, const QString &sent, const QString &doneText);
-    int rangeProgress(int channelIndex) const;
+    // The end of a command step: when the line held, told in the status bar.
+    bool commandEnded(const Outcome &outcome);
     void report(std::function<void(PollView &)> call);
     std::shared_ptr<const ChannelRecords> snapshot() const;
 
     LinkWorker &worker;
     PollView &view;
     TickInput input;
-    ControllerLink link;
+    ControllerCore &controller;
     ChannelRecords &records;
     WriteLog log;
+    bool archiveEnded = false;
+    ArchiveResult lastArchive;
 };
 
 #endif

@@ -45,7 +45,6 @@ TickInput MainWindow::takeTickInput(quint32 requests)
 {
     TickInput input;
     input.requests = requests;
-    input.devType = data.devType;
     parameters.fillTickInput(input);
     if (requests & REQ_WRITE)
         input.confirmedWrite = std::move(pendingWrite);

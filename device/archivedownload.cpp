@@ -20,9 +20,14 @@ constexpr int TRANSFER_END_QUIET_MS = 100;
 
 } // namespace
 
+ArchiveDownload::ArchiveDownload(modbus &modbusLine, xmodem_line &xmodemLine)
+    : mbLine(modbusLine), xmLine(xmodemLine)
+{
+}
+
 bool ArchiveDownload::request(int archiveNumber)
 {
-    return ControllerLink().sendCommand(CMD_ARCHIVE_UPLOAD, quint16(archiveNumber));
+    return ControllerLink(mbLine).sendCommand(CMD_ARCHIVE_UPLOAD, quint16(archiveNumber));
 }
 
 ArchiveDownload::Outcome ArchiveDownload::run(int blocksToFill, const Callbacks &callbacks)

@@ -7,6 +7,9 @@
 #include <QVector>
 #include <functional>
 
+class modbus;
+class xmodem_line;
+
 // One archive upload over XMODEM-1K: the controller is told which archive to send, the one
 // serial port is handed from the Modbus line to the XMODEM line and back again afterwards.
 class ArchiveDownload
@@ -33,14 +36,17 @@ public:
         std::function<bool()> cancelled;
     };
 
+    // The port is handed between the two lines.
+    ArchiveDownload(modbus &modbusLine, xmodem_line &xmodemLine);
+
     // Asks the controller for archive 0 (events) or k (channel k); false when it did not answer.
-    static bool request(int archiveNumber);
+    bool request(int archiveNumber);
     // Receives the requested archive; blocksToFill is the number of 1024-byte blocks that fill
     // the tables (it scales the progress).
     Outcome run(int blocksToFill, const Callbacks &callbacks);
     // Reopens the Modbus line after run() and waits until the line has been quiet for a while;
     // false when it does not open.
-    static bool reopenModbus();
+    bool reopenModbus();
 
     // The records received before the end of transfer, as the controller sent them.
     const QByteArray &records() const { return received; }
@@ -48,6 +54,8 @@ public:
 private:
     Outcome receive(int blocksToFill, const Callbacks &callbacks);
 
+    modbus &mbLine;
+    xmodem_line &xmLine;
     QByteArray received;
 };
 

@@ -7,29 +7,29 @@
 #include <QElapsedTimer>
 #include <vector>
 
-ControllerLink::ControllerLink(int devType) : type(devType == 1 ? 1 : 0) {}
+ControllerLink::ControllerLink(modbus &line, int devType) : line(line), type(devType == 1 ? 1 : 0) {}
 
-bool ControllerLink::linkError()
+bool ControllerLink::linkError() const
 {
-    return mbLine.linkError;
+    return line.linkError;
 }
 
 bool ControllerLink::readFactoryNumber(quint32 &number)
 {
-    mbLine.readInput(0, 101);
-    mbLine.waitPkt();
-    if (mbLine.linkError)
+    line.readInput(0, 101);
+    line.waitPkt();
+    if (line.linkError)
         return false;
     const qint32 *bases = REG_BASES[type];
-    number = quint32(mbLine.getReg(bases[BASE_SERIAL_HIGH])) << 16 |
-             quint32(mbLine.getReg(bases[BASE_SERIAL_LOW]));
+    number = quint32(line.getReg(bases[BASE_SERIAL_HIGH])) << 16 |
+             quint32(line.getReg(bases[BASE_SERIAL_LOW]));
     return true;
 }
 
 void ControllerLink::readDeviceInfo(DeviceInfo &info, ChannelRecord *records)
 {
     quint16 regs[24];
-    if (!RegisterIo::read(0, DEVICE_INFO_COUNT[type], regs))
+    if (!RegisterIo::read(line, 0, DEVICE_INFO_COUNT[type], regs))
         return;
     info.clock = regs[REG_CLOCK] | quint32(regs[REG_CLOCK + 1]) << 16;
     info.hwVer = regs[REG_HW_VERSION];
@@ -47,12 +47,12 @@ void ControllerLink::readLiveValues(ChannelRecord *records)
 {
     const qint32 *bases = REG_BASES[type];
     for (int entry = BASE_STATUS; entry <= BASE_PWM; ++entry) {
-        mbLine.readInput(bases[entry], unsigned(channelCount()));
-        mbLine.waitPkt();
-        if (mbLine.linkError)
+        line.readInput(bases[entry], unsigned(channelCount()));
+        line.waitPkt();
+        if (line.linkError)
             return;
         for (int i = 0; i < channelCount(); ++i) {
-            const int value = mbLine.getReg(i);
+            const int value = line.getReg(i);
             ChannelRecord &r = records[i];
             switch (entry) {
             case BASE_STATUS: r.status = quint16(value); break;
@@ -66,7 +66,7 @@ void ControllerLink::readLiveValues(ChannelRecord *records)
 
 bool ControllerLink::readBlock(int channel, ChannelBlock &block)
 {
-    return RegisterIo::read(channelBlock(channel), CHANNEL_BLOCK_SIZE, block.data());
+    return RegisterIo::read(line, channelBlock(channel), CHANNEL_BLOCK_SIZE, block.data());
 }
 
 void ControllerLink::readChannel(int channel, ChannelRecord &record)
@@ -78,13 +78,13 @@ void ControllerLink::readChannel(int channel, ChannelRecord &record)
 
 void ControllerLink::writeBlock(int channel, const ChannelBlock &block)
 {
-    RegisterIo::write(channelBlock(channel), CHANNEL_BLOCK_SIZE, block.data());
+    RegisterIo::write(line, channelBlock(channel), CHANNEL_BLOCK_SIZE, block.data());
 }
 
 bool ControllerLink::writeRegister(int address, quint16 value)
 {
-    RegisterIo::write(address, 1, &value);
-    return !mbLine.linkError;
+    RegisterIo::write(line, address, 1, &value);
+    return !line.linkError;
 }
 
 bool ControllerLink::sendCommand(quint16 code)
@@ -100,8 +100,8 @@ bool ControllerLink::sendCommand(quint16 code, quint16 argument)
 bool ControllerLink::writeClock(quint32 seconds)
 {
     const quint16 words[2] = {quint16(seconds & 0xFFFF), quint16(seconds >> 16)};
-    RegisterIo::write(REG_CLOCK, 2, words);
-    return !mbLine.linkError;
+    RegisterIo::write(line, REG_CLOCK, 2, words);
+    return !line.linkError;
 }
 
 // The controller's clock runs on while it is read back: a time up to the seconds the check took
@@ -132,7 +132,7 @@ void ControllerLink::apply(const RegisterPatch &patch)
 {
     switch (patch.kind) {
     case RegisterPatch::Kind::Words:
-        RegisterIo::write(patch.address, patch.words.size(), patch.words.constData());
+        RegisterIo::write(line, patch.address, patch.words.size(), patch.words.constData());
         break;
     case RegisterPatch::Kind::Bits: updateBits(patch.address, patch.mask, patch.value); break;
     case RegisterPatch::Kind::MaskBit: writeMaskBit(patch); break;
@@ -144,11 +144,12 @@ bool ControllerLink::holds(const RegisterPatch &patch)
     switch (patch.kind) {
     case RegisterPatch::Kind::Words: {
         QVector<quint16> words(patch.words.size());
-        return RegisterIo::read(patch.address, words.size(), words.data()) && words == patch.words;
+        return RegisterIo::read(line, patch.address, words.size(), words.data()) &&
+               words == patch.words;
     }
     case RegisterPatch::Kind::Bits: {
         quint16 word;
-        return RegisterIo::read(patch.address, 1, &word) &&
+        return RegisterIo::read(line, patch.address, 1, &word) &&
                (word & patch.mask) == (patch.value & patch.mask);
     }
     case RegisterPatch::Kind::MaskBit: break;
@@ -156,7 +157,7 @@ bool ControllerLink::holds(const RegisterPatch &patch)
     const int words = MASK_WORDS[type];
     const int bit = patch.channel % (16 * words);
     quint16 mask[2 * 4];
-    if (!RegisterIo::read(patch.address, patch.withSecond ? 2 * words : words, mask))
+    if (!RegisterIo::read(line, patch.address, patch.withSecond ? 2 * words : words, mask))
         return false;
     const bool first = RegisterIo::maskOf(mask, words) >> bit & 1;
     const bool second = patch.withSecond && RegisterIo::maskOf(mask + words, words) >> bit & 1;
@@ -167,10 +168,10 @@ bool ControllerLink::holds(const RegisterPatch &patch)
 void ControllerLink::updateBits(int address, quint16 mask, quint16 value)
 {
     quint16 word;
-    if (!RegisterIo::read(address, 1, &word))
+    if (!RegisterIo::read(line, address, 1, &word))
         return;
     word = quint16((word & ~mask) | (value & mask));
-    RegisterIo::write(address, 1, &word);
+    RegisterIo::write(line, address, 1, &word);
 }
 
 // The masks are read and written whole, so the other channels keep their bits.
@@ -180,10 +181,10 @@ void ControllerLink::writeMaskBit(const RegisterPatch &patch)
     const int bit = patch.channel % (16 * words);
     quint16 mask[2 * 4];
     const int count = patch.withSecond ? 2 * words : words;
-    if (!RegisterIo::read(patch.address, count, mask))
+    if (!RegisterIo::read(line, patch.address, count, mask))
         return;
     RegisterIo::setMaskBit(mask, bit, patch.set);
     if (patch.withSecond)
         RegisterIo::setMaskBit(mask + words, bit, patch.secondSet);
-    RegisterIo::write(patch.address, count, mask);
+    RegisterIo::write(line, patch.address, count, mask);
 }

@@ -8,6 +8,8 @@
 #include <QVector>
 #include <QtGlobal>
 
+class modbus;
+
 // A change to the controller's registers: words written as they are, bits of one register
 // changed by a read-modify-write, or one channel's bit in a mask (with a second mask after it).
 struct RegisterPatch {
@@ -29,7 +31,7 @@ struct DeviceInfo {
     quint16 hwVer = 0;
 };
 
-// The operations that talk to the connected controller over the program-wide Modbus line.
+// The register exchanges with the connected controller over the Modbus line it is given.
 // They take and return plain data and never report errors themselves: like every exchange,
 // each leaves the outcome of its last reply in linkError(), which the caller checks when it
 // must. A failed read leaves the records as they were.
@@ -37,11 +39,11 @@ class ControllerLink
 {
 public:
     // devType 0: 32 channels, 1: 64 channels.
-    explicit ControllerLink(int devType = 0);
+    explicit ControllerLink(modbus &line, int devType = 0);
 
     int devType() const { return type; }
     int channelCount() const { return CHANNEL_COUNTS[type]; }
-    static bool linkError();
+    bool linkError() const;
 
     // Function-4 read of the identity block; true with the factory number unless the reply failed.
     bool readFactoryNumber(quint32 &number);
@@ -75,6 +77,7 @@ private:
     void updateBits(int address, quint16 mask, quint16 value);
     void writeMaskBit(const RegisterPatch &patch);
 
+    modbus &line;
     int type;
 };
 

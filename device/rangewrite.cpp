@@ -49,7 +49,7 @@ RangeWrite::Outcome RangeWrite::writeChannel(ControllerLink &link, int channel,
     const ChannelBlock &sent = sentBlocks[size_t(channel)];
     link.writeBlock(channel, sent);
     ChannelBlock readBack;
-    if (ControllerLink::linkError() || !link.readBlock(channel, readBack))
+    if (link.linkError() || !link.readBlock(channel, readBack))
         return Outcome::LinkFailed;
     refused = ChannelDiff::blockChanges(type, channel, sent, readBack);
     return Outcome::Written;

@@ -5,25 +5,25 @@
 
 namespace RegisterIo {
 
-bool read(int start, int count, quint16 *values)
+bool read(modbus &line, int start, int count, quint16 *values)
 {
-    mbLine.readHolding(start, unsigned(count));
-    mbLine.waitPkt();
-    if (mbLine.linkError)
+    line.readHolding(start, unsigned(count));
+    line.waitPkt();
+    if (line.linkError)
         return false;
     for (int i = 0; i < count; ++i)
-        values[i] = quint16(mbLine.getReg(i));
+        values[i] = quint16(line.getReg(i));
     return true;
 }
 
-void write(int start, int count, const quint16 *values)
+void write(modbus &line, int start, int count, const quint16 *values)
 {
     Q_ASSERT(count <= CHANNEL_BLOCK_SIZE);
     uint16_t words[CHANNEL_BLOCK_SIZE];
     for (int i = 0; i < count; ++i)
         words[i] = swap16(values[i]);
-    mbLine.writeMultiple(start, unsigned(count), words);
-    mbLine.waitPkt();
+    line.writeMultiple(start, unsigned(count), words);
+    line.waitPkt();
 }
 
 quint64 maskOf(const quint16 *words, int count)

@@ -3,13 +3,15 @@
 
 #include <QtGlobal>
 
-// Holding-register transactions on the Modbus line, and the word layouts they carry.
+class modbus;
+
+// Holding-register transactions on a Modbus line, and the word layouts they carry.
 namespace RegisterIo {
 
 // Reads registers into values; false when the reply failed (values untouched).
-bool read(int start, int count, quint16 *values);
+bool read(modbus &line, int start, int count, quint16 *values);
 // Writes register values (at most one channel block of them).
-void write(int start, int count, const quint16 *values);
+void write(modbus &line, int start, int count, const quint16 *values);
 
 // Bit masks span several registers, the first holding bits 0..15.
 quint64 maskOf(const quint16 *words, int count);

@@ -1,7 +1,5 @@
 #include "link/modbus.h"
 
-modbus mbLine;
-
 namespace {
 
 constexpr uint8_t READ_HOLDING = 3;

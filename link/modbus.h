@@ -31,5 +31,3 @@ private:
 };
 
 uint16_t swap16(uint16_t value);
-
-extern modbus mbLine;

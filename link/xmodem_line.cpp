@@ -2,8 +2,6 @@
 
 #include "link/serial_port.h"
 
-xmodem_line xmLine;
-
 namespace {
 
 constexpr int WRITE_TIMEOUT_MS = 10;

@@ -64,5 +64,3 @@ protected:
 private:
     void collectReply();
 };
-
-extern xmodem_line xmLine;

@@ -5,9 +5,8 @@
 // the silence a master keeps before each request (3.5 characters, at least 1.75 ms). The
 // simulator paces only its replies, and a pseudo-terminal carries requests at once, so the floor
 // of the replies alone is printed too.
+#include "controller/controllercore.h"
 #include "device/channelimage.h"
-#include "device/controllerlink.h"
-#include "link/modbus.h"
 #include "tools/tq17sim/simulator.h"
 
 #include <QCoreApplication>
@@ -80,7 +79,7 @@ double rangeRead(ControllerLink &link, ChannelRecord *records)
     link.readLiveValues(records);
     DeviceInfo info;
     link.readDeviceInfo(info, records);
-    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c)
+    for (int c = 0; c < CHANNELS && !link.linkError(); ++c)
         link.readChannel(c, records[c]);
     return timer.nsecsElapsed() / 1e9;
 }
@@ -90,15 +89,15 @@ double rangeWrite(ControllerLink &link, ChannelRecord *records)
     std::vector<ChannelRecord> before(records, records + CHANNELS);
     QElapsedTimer timer;
     timer.start();
-    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c)
+    for (int c = 0; c < CHANNELS && !link.linkError(); ++c)
         link.readChannel(c, before[size_t(c)]);
-    for (int c = 0; c < CHANNELS && !ControllerLink::linkError(); ++c) {
+    for (int c = 0; c < CHANNELS && !link.linkError(); ++c) {
         records[c].delay = before[size_t(c)].delay ^ 1;
         ChannelBlock block;
         if (link.readBlock(c, block))
             link.writeBlock(c, ChannelImage::encode(link.devType(), records[c], block));
         ChannelRecord held = records[c];
-        if (!ControllerLink::linkError())
+        if (!link.linkError())
             link.readChannel(c, held);
     }
     return timer.nsecsElapsed() / 1e9;
@@ -114,17 +113,20 @@ bool measure(int baud, bool fast)
         std::fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorString()));
         return false;
     }
-    mbLine.portName = sim.portPath();
-    mbLine.baudRate = baud;
-    mbLine.fastFrameEnd = fast;
-    if (!mbLine.openPort())
+    LinkSettings settings;
+    settings.port = sim.portPath();
+    settings.baud = baud;
+    settings.devType = 1;
+    settings.fast = fast;
+    ControllerCore controller;
+    if (controller.open(settings).kind != Outcome::Kind::Done)
         return false;
     std::vector<ChannelRecord> records(MAX_CHANNELS);
-    ControllerLink link(1);
+    ControllerLink link(controller.mbLine, 1);
     const double read = rangeRead(link, records.data());
-    const double write = ControllerLink::linkError() ? 0 : rangeWrite(link, records.data());
-    const bool failed = ControllerLink::linkError();
-    mbLine.closePort();
+    const double write = link.linkError() ? 0 : rangeWrite(link, records.data());
+    const bool failed = link.linkError();
+    controller.close();
     if (failed) {
         std::fprintf(stderr, "link error at %d baud\n", baud);
         return false;

@@ -3,8 +3,6 @@
 // that ends each reply. The same read is then made without the window's worker thread, which
 // gives the cost the thread adds to each exchange, and the longest pause of the GUI event loop
 // is measured during the read and during a 250-block archive download.
-#include "device/controllerlink.h"
-#include "link/modbus.h"
 #include "tests/support/connectedwindow.h"
 
 #include <QApplication>
@@ -54,17 +52,12 @@ double runMeasuringGaps(ConnectedWindow &w, const char *button, qint64 &longestG
 }
 
 // The read of the window's tick, made directly on this thread.
-double directRead()
+double directRead(ControllerCore &controller)
 {
     ChannelRecord records[MAX_CHANNELS] = {};
-    ControllerLink link(1);
     QElapsedTimer timer;
     timer.start();
-    link.readLiveValues(records);
-    DeviceInfo info;
-    link.readDeviceInfo(info, records);
-    for (int c = 0; c < CHANNELS; ++c)
-        link.readChannel(c, records[c]);
+    controller.readRange(0, CHANNELS - 1, records, Context(), RangeReadSteps());
     return timer.nsecsElapsed() / 1e9;
 }
 
@@ -97,11 +90,16 @@ int main(int argc, char *argv[])
                 "download (goal < 50 ms)\n",
                 static_cast<long long>(readGap), static_cast<long long>(downloadGap), download);
 
-    // The window hands the line back when it closes; the same read then runs on this thread.
+    // The window lets the port go when it closes; the same read then runs on this thread.
     w.window.reset();
-    mbLine.openPort();
-    const double direct = directRead();
-    mbLine.closePort();
+    LinkSettings settings;
+    settings.port = w.simulator.portPath();
+    settings.baud = BAUD;
+    settings.devType = 1;
+    ControllerCore controller;
+    controller.open(settings);
+    const double direct = directRead(controller);
+    controller.close();
     std::printf("same read without the worker: %.3f s; the worker adds %.3f ms per exchange "
                 "(goal < 1 ms)\n",
                 direct, 1000.0 * (seconds - direct) / EXCHANGES);

@@ -202,7 +202,7 @@ void tst_ArchiveDownload::modbusLineAt9600_keepsItsBaudRateAfterwards()
     w.widget<QComboBox>("cComBaudrate")->setCurrentText("9600");
     QVERIFY(w.connect());
     download(w, 5);
-    QCOMPARE(mbLine.baudRate, 9600);
+    QCOMPARE(w.window->controller().mbLine.baudRate, 9600);
     QVERIFY(isDate(cell(w, "tvArcNotes", 63)));
     QVERIFY(w.modbusAnswers());
 }

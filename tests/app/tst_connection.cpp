@@ -58,11 +58,11 @@ void tst_Connection::startAndStop_switchTheControls()
     verifyState(w, false);
     QVERIFY(w.connect());
     verifyState(w, true);
-    QVERIFY(mbLine.isOpen);
+    QVERIFY(w.window->controller().mbLine.isOpen);
     w.click("Stop");
     verifyState(w, false);
     QVERIFY(w.waitIdle());
-    QVERIFY(!mbLine.isOpen);
+    QVERIFY(!w.window->controller().mbLine.isOpen);
     QVERIFY(w.answerer.messages().isEmpty());
 }
 
@@ -83,7 +83,7 @@ void tst_Connection::portNameEndsAtTheFirstBlank()
     ConnectedWindow w;
     QVERIFY(w.simulator.start());
     w.pressStart(w.simulator.portPath() + " (Maker Ltd)");
-    QCOMPARE(mbLine.portName, w.simulator.portPath());
+    QCOMPARE(w.window->controller().mbLine.portName, w.simulator.portPath());
     QVERIFY(w.isConnected());
 }
 
@@ -93,7 +93,7 @@ void tst_Connection::slaveAddress247_isUsedInEveryFrame()
     options.slaveAddress = 247;
     ConnectedWindow w(options);
     QVERIFY(w.connect());
-    QCOMPARE(mbLine.mbAddr, quint8(247));
+    QCOMPARE(w.window->controller().mbLine.mbAddr, quint8(247));
     QVERIFY(w.modbusAnswers());
 }
 

@@ -215,7 +215,7 @@ void tst_LinkWorker::stopDuringRead_closesThePortWithoutMessages()
     w.click("Stop");
     QVERIFY(!w.isConnected());
     QVERIFY(w.waitIdle());
-    QVERIFY(!mbLine.isOpen);
+    QVERIFY(!w.window->controller().mbLine.isOpen);
     QVERIFY(w.answerer.messages().isEmpty());
     QVERIFY(!progressShown(w));
     // The table takes edits again, and a new connection works.
@@ -263,7 +263,7 @@ void tst_LinkWorker::portHangUp_disconnectsOnceAndRestsTheThread()
     QCOMPARE(w.answerer.messages().count("Ошибка связи"), 1);
     QVERIFY(!w.isConnected());
     QCOMPARE(linkState(w), QString("Нет связи"));
-    QVERIFY(!mbLine.isOpen);
+    QVERIFY(!w.window->controller().mbLine.isOpen);
     const qint64 cpu = cpuMsInASecond();
     QVERIFY2(cpu < 200, qPrintable(QString::number(cpu)));
 }
@@ -288,7 +288,7 @@ void tst_LinkWorker::stopDuringEndlessReply_letsANewConnectionStartAtOnce()
     QVERIFY(w.waitIdle());
     QVERIFY(w.answerer.messages().isEmpty());
     QVERIFY(w.isConnected());
-    QVERIFY(mbLine.isOpen);
+    QVERIFY(w.window->controller().mbLine.isOpen);
     QVERIFY(w.modbusAnswers());
 }
 

@@ -51,10 +51,11 @@ private slots:
 
     void programLine_startsAtSlaveAddress1()
     {
-        QCOMPARE(int(mbLine.mbAddr), 1);
-        QVERIFY(!mbLine.linkError);
-        QCOMPARE(mbLine.baudRate, 0);
-        QVERIFY(mbLine.portName.isEmpty());
+        const modbus fresh;
+        QCOMPARE(int(fresh.mbAddr), 1);
+        QVERIFY(!fresh.linkError);
+        QCOMPARE(fresh.baudRate, 0);
+        QVERIFY(fresh.portName.isEmpty());
     }
 
     void swap16_exchangesBytes_data()

@@ -5,7 +5,6 @@
 #include "archive/xlsxexportfile.h"
 #include "console.h"
 #include "controllersession.h"
-#include "device/archivedownload.h"
 
 #include <QDir>
 #include <algorithm>
@@ -52,32 +51,21 @@ QVector<int> chosenArchives(const CommandLine &command)
 int downloadArchive(ControllerSession &session, ArchiveStore &store, int archive,
                     const QString &label)
 {
-    ArchiveDownload::request(archive);
-    if (session.linkFailed())
-        return int(Exit::Controller);
-    ArchiveDownload::Callbacks callbacks;
-    callbacks.blockReceived = [](const ArchiveDownload::Block &) {};
-    callbacks.progress = [&label](int progress, int row) {
+    ArchiveSteps steps;
+    steps.progress = [&label](int progress, int row) {
         Console::progress(QStringLiteral("%1: %2%, записей %3")
                               .arg(label)
                               .arg(std::min(progress, 100))
                               .arg(row));
     };
-    callbacks.cancelled = [] { return false; };
-    ArchiveDownload download;
-    const ArchiveDownload::Outcome outcome =
-        download.run(session.link().devType() == 1 ? 125 : 250, callbacks);
+    QByteArray records;
+    steps.ended = [&records](int, const ArchiveResult &result) { records = result.records; };
+    const Outcome outcome = session.controller().downloadArchive(archive, Context(), steps);
     Console::endProgress();
-    if (outcome == ArchiveDownload::Outcome::PortFailed || !ArchiveDownload::reopenModbus()) {
-        session.reportPortFailure();
+    if (outcome.is(Outcome::Kind::Failed))
+        return Console::fail(Exit::Controller, outcome.text + QStringLiteral(": ") + label);
+    if (session.failed(outcome))
         return int(Exit::Controller);
-    }
-    if (outcome == ArchiveDownload::Outcome::NoReply)
-        return Console::fail(Exit::Controller, QStringLiteral("Архив не загружен: ") + label);
-    if (outcome != ArchiveDownload::Outcome::Complete)
-        return Console::fail(Exit::Controller,
-                             QStringLiteral("Архив загружен не полностью: ") + label);
-    const QByteArray &records = download.records();
     if (!store.save(archive, reinterpret_cast<const ArchiveRecord *>(records.constData()),
                     records.size() / int(sizeof(ArchiveRecord))))
         return Console::fail(Exit::NotWritten, store.errorString());

@@ -1,50 +1,30 @@
 #include "controllersession.h"
 
 #include "console.h"
-#include "link/modbus.h"
 
-ControllerSession::ControllerSession(const LinkSettings &settings)
-    : line(settings), controller(settings.devType)
-{
-}
+ControllerSession::ControllerSession(const LinkSettings &settings) : line(settings) {}
 
 ControllerSession::~ControllerSession()
 {
-    mbLine.closePort();
+    device.close();
 }
 
 bool ControllerSession::open()
 {
-    mbLine.portName = line.port;
-    mbLine.baudRate = line.baud;
-    mbLine.mbAddr = line.address;
-    mbLine.fastFrameEnd = line.fast;
-    if (mbLine.openPort())
-        return true;
-    reportPortFailure();
-    return false;
+    return !failed(device.open(line));
 }
 
 bool ControllerSession::connect(ChannelRecord *records)
 {
-    if (!open())
-        return false;
-    controller.readFactoryNumber(number);
-    if (linkFailed())
-        return false;
-    controller.readDeviceInfo(info, records);
-    return !linkFailed();
+    return open() && !failed(device.identify(identification, records));
 }
 
-bool ControllerSession::linkFailed() const
+bool ControllerSession::failed(const Outcome &outcome) const
 {
-    if (!ControllerLink::linkError())
+    if (outcome.kind == Outcome::Kind::Done)
         return false;
-    Console::err(QStringLiteral("Ошибка связи"));
+    Console::err(outcome.text);
+    for (const QString &line : outcome.lines)
+        Console::err(line);
     return true;
-}
-
-void ControllerSession::reportPortFailure() const
-{
-    Console::err(QStringLiteral("Ошибка открытия порта ") + line.port);
 }

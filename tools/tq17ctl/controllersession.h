@@ -2,11 +2,11 @@
 #define CONTROLLERSESSION_H
 
 #include "commandline.h"
-#include "device/controllerlink.h"
+#include "controller/controllercore.h"
 
 // A connection to one controller made as the window makes it: the port opened with the line's
-// settings, the controller identified, then the command's exchanges. Failures are said on stderr
-// in the window's words.
+// settings, the controller identified, then the command's operations. Failures are said on
+// stderr in the window's words.
 class ControllerSession
 {
 public:
@@ -20,21 +20,18 @@ public:
     // Opens the port and identifies the controller: its factory number, then the device block
     // into the records. False, after saying why, when either failed.
     bool connect(ChannelRecord *records);
-    // After an exchange: true, after saying "Ошибка связи", when it failed.
-    bool linkFailed() const;
-    // "Ошибка открытия порта " with the port's name.
-    void reportPortFailure() const;
+    // True, after saying its text and lines on stderr, when the operation was not done.
+    bool failed(const Outcome &outcome) const;
 
-    ControllerLink &link() { return controller; }
+    ControllerCore &controller() { return device; }
     const LinkSettings &settings() const { return line; }
-    quint32 factoryNumber() const { return number; }
-    const DeviceInfo &deviceInfo() const { return info; }
+    quint32 factoryNumber() const { return identification.factoryNumber; }
+    const DeviceInfo &deviceInfo() const { return identification.info; }
 
 private:
     const LinkSettings line;
-    ControllerLink controller;
-    quint32 number = 0;
-    DeviceInfo info;
+    ControllerCore device;
+    Identification identification;
 };
 
 #endif

@@ -4,7 +4,6 @@
 #include "console.h"
 #include "controllersession.h"
 #include "device/devicetext.h"
-#include "link/modbus.h"
 
 #include <QDateTime>
 #include <vector>
@@ -32,7 +31,7 @@ int info(const QStringList &arguments)
     Console::out(QStringLiteral("Заводской номер: %1").arg(session.factoryNumber()));
     Console::out(QStringLiteral("Аппаратная версия: ") + DeviceText::hardwareVersion(info.hwVer));
     Console::out(QStringLiteral("Часы: ") + DeviceText::clockText(info.clock));
-    Console::out(QStringLiteral("Тип: %1 канала").arg(session.link().channelCount()));
+    Console::out(QStringLiteral("Тип: %1 канала").arg(session.controller().channelCount()));
     return int(Exit::Done);
 }
 
@@ -68,19 +67,8 @@ int clock(const QStringList &arguments)
     const quint32 sent = DeviceText::clockSeconds(target.date(), target.time());
     CommandJournal journal(session);
     quint32 held = 0;
-    const bool taken = session.link().setClock(sent, held);
-    if (session.linkFailed()) {
-        journal.log().clock(sync, sent, Journal::LINK_ERROR);
+    if (session.failed(session.controller().setClock(sent, sync, held, journal.log())))
         return int(Exit::Controller);
-    }
-    journal.log().clock(sync, sent, taken ? Journal::OK : Journal::NOT_TAKEN);
-    if (!taken) {
-        Console::err(QStringLiteral("Контроллер не принял значения:"));
-        return Console::fail(Exit::Controller,
-                             DeviceText::notTakenLine(WriteLog::clockField(sync),
-                                                      DeviceText::clockText(sent),
-                                                      DeviceText::clockText(held)));
-    }
     Console::out(DeviceText::clockText(held));
     return int(Exit::Done);
 }
@@ -108,23 +96,15 @@ int scan(const QStringList &arguments)
     ControllerSession session(command.link());
     if (!session.open())
         return int(Exit::Controller);
-    mbLine.firstByteTimeoutMs = timeout;
-    int found = 0;
-    for (int address = from; address <= to; ++address) {
-        Console::progress(QStringLiteral("Адрес %1").arg(address));
-        mbLine.mbAddr = quint8(address);
-        quint32 number = 0;
-        if (session.link().readFactoryNumber(number)) {
+    const Outcome outcome = session.controller().scan(
+        from, to, timeout, Context(),
+        [](int address) { Console::progress(QStringLiteral("Адрес %1").arg(address)); },
+        [](int address, quint32 number) {
             Console::endProgress();
             Console::out(QStringLiteral("%1 %2").arg(address).arg(number));
-            ++found;
-        }
-    }
+        });
     Console::endProgress();
-    mbLine.firstByteTimeoutMs = modbus_line::FIRST_BYTE_TIMEOUT_MS;
-    if (found == 0)
-        return Console::fail(Exit::Controller, QStringLiteral("Контроллеры не найдены"));
-    return int(Exit::Done);
+    return int(session.failed(outcome) ? Exit::Controller : Exit::Done);
 }
 
 } // namespace Commands

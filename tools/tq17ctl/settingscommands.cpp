@@ -29,24 +29,17 @@ void addChannelsOption(CommandLine &command)
 // window's do: the range marked read, the other channels of the device not, nothing edited.
 bool readRange(ControllerSession &session, ChannelRecord *records, int first, int last)
 {
-    ControllerLink &link = session.link();
-    link.readLiveValues(records);
-    if (session.linkFailed())
-        return false;
-    DeviceInfo info;
-    link.readDeviceInfo(info, records);
-    if (session.linkFailed())
-        return false;
-    for (int c = 0; c < link.channelCount(); ++c)
-        records[c].active = 0;
-    for (int c = first; c <= last; ++c) {
-        link.readChannel(c, records[c]);
-        if (session.linkFailed())
-            return false;
-        records[c].active = 1;
-        records[c].edited = 0;
-    }
-    return true;
+    ControllerCore &controller = session.controller();
+    RangeReadSteps steps;
+    steps.deviceInfoRead = [&controller, records](const DeviceInfo &) {
+        for (int c = 0; c < controller.channelCount(); ++c)
+            records[c].active = 0;
+    };
+    steps.channelRead = [records](int channel, int) {
+        records[channel].active = 1;
+        records[channel].edited = 0;
+    };
+    return !session.failed(controller.readRange(first, last, records, Context(), steps));
 }
 
 // Why the file cannot be taken as a settings file; empty when it was loaded into the records.
@@ -109,13 +102,10 @@ int writeSettings(const QStringList &arguments)
     ControllerSession session(command.link());
     if (!session.connect(controller.data()))
         return int(Exit::Controller);
-    ControllerLink &link = session.link();
-    RangeWrite write(link.devType(), first, last);
-    for (int c = write.first(); c <= write.last(); ++c) {
-        link.readBlock(c, write.held(c));
-        if (session.linkFailed())
-            return int(Exit::Controller);
-    }
+    ControllerCore &device = session.controller();
+    RangeWrite write(device.devType(), first, last);
+    if (session.failed(device.readForWrite(write, Context())))
+        return int(Exit::Controller);
     write.list(channelRecords);
     for (const FieldChange &change : write.changes())
         Console::out(ChannelDiff::describe(change));
@@ -125,35 +115,23 @@ int writeSettings(const QStringList &arguments)
         return int(Exit::Done);
 
     CommandJournal journal(session);
-    QVector<FieldChange> refused;
-    QStringList changed;
-    for (int c = write.first(); c <= write.last(); ++c) {
-        const QVector<FieldChange> sent = write.changesOf(c);
-        if (sent.isEmpty())
-            continue;
-        QVector<FieldChange> channelRefused;
-        const RangeWrite::Outcome outcome = write.writeChannel(link, c, channelRefused);
-        if (session.linkFailed()) {
-            for (const FieldChange &change : sent)
-                journal.log().change(change, Journal::LINK_ERROR);
-            return int(Exit::Controller);
-        }
-        if (outcome == RangeWrite::Outcome::ControllerChanged) {
-            changed << QString::number(c + 1);
-            continue;
-        }
-        journal.log().written(sent, channelRefused);
-        refused += channelRefused;
+    const Outcome outcome = device.writeRange(write, journal.log(), Context(), {});
+    if (outcome.linkFailed()) {
+        session.failed(outcome);
+        return int(Exit::Controller);
     }
+    QStringList changed;
+    for (int channel : outcome.changed)
+        changed << QString::number(channel + 1);
     if (!changed.isEmpty())
         Console::err(QStringLiteral("Контроллер изменился после сравнения, не записаны каналы: ") +
                      changed.join(QStringLiteral(", ")));
-    if (!refused.isEmpty()) {
-        Console::err(QStringLiteral("Контроллер не принял значения:"));
-        for (const FieldChange &change : refused)
+    if (!outcome.refused.isEmpty()) {
+        Console::err(outcome.text);
+        for (const FieldChange &change : outcome.refused)
             Console::err(ChannelDiff::describe(change));
     }
-    return int(changed.isEmpty() && refused.isEmpty() ? Exit::Done : Exit::Controller);
+    return int(changed.isEmpty() && outcome.refused.isEmpty() ? Exit::Done : Exit::Controller);
 }
 
 } // namespace Commands
