@@ -1,8 +1,8 @@
 #include "device/devicetext.h"
 #include "device/registermap.h"
 #include "tests/support/connectedwindow.h"
+#include "tests/support/pdftext.h"
 
-#include <QProcess>
 #include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
@@ -15,19 +15,6 @@ class tst_Report : public QObject
 private slots:
     void report_holdsIdentityThresholdsAndJournal();
 };
-
-namespace {
-
-QString pdfText(const QString &fileName)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, "-"});
-    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
-
-} // namespace
 
 void tst_Report::report_holdsIdentityThresholdsAndJournal()
 {

@@ -3,8 +3,11 @@
 #include "device/channelimage.h"
 #include "device/channelrecord.h"
 #include "device/registermap.h"
+#include "device/wholefile.h"
 #include "journal/journal.h"
+#include "device/channelformat.h"
 #include "tests/support/connectedwindow.h"
+#include "tests/support/pdftext.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -39,6 +42,10 @@ private slots:
     void download_waitsUntilTheControllerLeavesTransferMode();
     void help_isRussianInTheCLocale_data();
     void help_isRussianInTheCLocale();
+    void compare_listsAsADryRunAndWritesNothing_data();
+    void compare_listsAsADryRunAndWritesNothing();
+    void report_holdsFactoryNumberAndThresholds_data();
+    void report_holdsFactoryNumberAndThresholds();
 };
 
 namespace {
@@ -643,7 +650,8 @@ void tst_Cli::help_isRussianInTheCLocale_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("tq17ctl") << QStringList{"--help"};
     for (const char *command :
-         {"info", "read-settings", "write-settings", "download", "export", "clock", "scan"})
+         {"info", "read-settings", "write-settings", "compare", "report", "download", "export",
+          "clock", "scan"})
         QTest::newRow(command) << QStringList{command, "--help"};
 }
 
@@ -662,12 +670,93 @@ void tst_Cli::help_isRussianInTheCLocale()
     text.remove(TQ17CTL_PATH).remove("tq17ctl").remove(QRegularExpression("-+[a-z-]+"));
     const QSet<QString> allowed = {"info",  "read",   "write", "download", "export",
                                    "clock", "scan",   "xlsx",  "Modbus",   "events",
-                                   "arh",   "chanNN", "Qt"};
+                                   "arh",   "chanNN", "Qt",       "compare",
+                                   "report", "PDF",  "pdf"};
     QRegularExpressionMatchIterator words = QRegularExpression("[A-Za-z]{2,}").globalMatch(text);
     while (words.hasNext()) {
         const QString word = words.next().captured();
         QVERIFY2(allowed.contains(word), qPrintable(word));
     }
+}
+
+void tst_Cli::compare_listsAsADryRunAndWritesNothing_data()
+{
+    QTest::addColumn<QString>("file"); // "same", "changed", "short"
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("no difference") << "same" << int(Simulator::Fault::None) << 0 << QString();
+    QTest::newRow("two fields") << "changed" << int(Simulator::Fault::None) << 1 << QString();
+    QTest::newRow("short file") << "short" << int(Simulator::Fault::None) << 2
+                                << "Неверный размер файла настроек s.bin\n";
+    QTest::newRow("no answer") << "changed" << int(Simulator::Fault::StopAnswering) << 1
+                               << "Ошибка связи\n";
+}
+
+// The list is the one a write would show; the exit code tells whether there is one.
+void tst_Cli::compare_listsAsADryRunAndWritesNothing()
+{
+    QFETCH(QString, file);
+    QFETCH(int, fault);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    ChannelRecord before, after;
+    QVERIFY(writeChangedSettings(simulator, before, after));
+    if (file == "same")
+        QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
+    if (file == "short")
+        QVERIFY(WholeFile::write("s.bin", QByteArray(100, '\0')));
+    const Run dryRun = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
+    simulator.clearLogs();
+    simulator.setFault(Simulator::Fault(fault), 2, 0, 0);
+    const Run run = tq17ctl(QStringList{"compare", "s.bin"} + line(simulator));
+    QCOMPARE(run.code, code);
+    QCOMPARE(run.err, err);
+    if (err.isEmpty())
+        QCOMPARE(run.out, dryRun.out);
+    QVERIFY(simulator.writeLog().isEmpty());
+}
+
+void tst_Cli::report_holdsFactoryNumberAndThresholds_data()
+{
+    QTest::addColumn<bool>("fromFile");
+    QTest::newRow("controller") << false;
+    QTest::newRow("settings file") << true;
+}
+
+// Channel 2's thresholds as the table shows them; from the controller with its factory number
+// and this controller's journal of the day, from a file with the file's name.
+void tst_Cli::report_holdsFactoryNumberAndThresholds()
+{
+    QFETCH(bool, fromFile);
+    TestHome home;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Simulator simulator(device(32));
+    QVERIFY(simulator.start());
+    simulator.setHoldingRegister(channelBlock(1) + CH_THRESHOLD1, 4321);
+    simulator.setHoldingRegister(channelBlock(1) + CH_THRESHOLD2, 2468);
+    QCOMPARE(tq17ctl(QStringList{"clock", "--sync"} + line(simulator)).code, 0);
+    QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
+    ChannelRecord record;
+    std::memcpy(&record, readFile("s.bin").constData() + sizeof record, sizeof record);
+
+    const QStringList source =
+        fromFile ? QStringList{"--settings", "s.bin"} : line(simulator);
+    const Run run = tq17ctl(QStringList{"report", "r.pdf", "--channels", "1-4"} + source);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
+    const QString text = pdfText("r.pdf");
+    for (const int column : {15, 17})
+        QVERIFY2(text.contains(ChannelFormat::cell(record, column).toString()), qPrintable(text));
+    QCOMPARE(text.contains("123456"), !fromFile);
+    QCOMPARE(text.contains("Синхронизировать"), !fromFile);
+    QCOMPARE(text.contains("s.bin"), fromFile);
 }
 
 QTEST_MAIN(tst_Cli)

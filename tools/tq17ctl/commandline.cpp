@@ -48,7 +48,9 @@ bool CommandLine::parse(const QStringList &arguments, int positionalCount)
     if (type != QLatin1String("32") && type != QLatin1String("64"))
         return invalid(QStringLiteral("тип контроллера 32 или 64"));
     settings.devType = type == QLatin1String("64") ? 1 : 0;
-    return line == Line::Unused || readLink();
+    if (line == Line::Unused || (line == Line::Optional && !options.isSet(QStringLiteral("port"))))
+        return true;
+    return readLink();
 }
 
 bool CommandLine::readLink()

@@ -12,7 +12,8 @@
 class CommandLine
 {
 public:
-    enum class Line { Used, Unused };
+    // Optional: the line options are offered, and read only when --port is given.
+    enum class Line { Used, Optional, Unused };
 
     CommandLine(const QString &command, const QString &description, Line line = Line::Used);
 
@@ -23,6 +24,7 @@ public:
     bool parse(const QStringList &arguments, int positionalCount);
     QString positional(int index) const { return options.positionalArguments().at(index); }
     const LinkSettings &link() const { return settings; }
+    bool linkGiven() const { return !settings.port.isEmpty(); }
     int channelCount() const;
     // The --channels range "A-B" or "A" as 0-based indices, all channels when not given; false,
     // after saying why, when it is not a range of the device type's channels.

@@ -12,6 +12,8 @@ int clock(const QStringList &arguments);
 int scan(const QStringList &arguments);
 int readSettings(const QStringList &arguments);
 int writeSettings(const QStringList &arguments);
+int compare(const QStringList &arguments);
+int report(const QStringList &arguments);
 int download(const QStringList &arguments);
 int exportWorkbook(const QStringList &arguments);
 

@@ -5,7 +5,7 @@
 
 // What the tool ends with: 0 done, 1 the controller did not answer or refused or a file could not
 // be written, 2 bad arguments or files.
-enum class Exit : int { Done = 0, Controller = 1, NotWritten = 1, Input = 2 };
+enum class Exit : int { Done = 0, Controller = 1, NotWritten = 1, Differs = 1, Input = 2 };
 
 // Lines for the user: results on stdout, messages on stderr, in UTF-8.
 namespace Console {

@@ -4,9 +4,13 @@
 #include "console.h"
 #include "controllersession.h"
 #include "device/channeldiff.h"
+#include "device/devicetext.h"
 #include "device/rangewrite.h"
 #include "device/settingsfile.h"
 #include "device/wholefile.h"
+#include "journal/commissioningreport.h"
+
+#include <QFileInfo>
 
 #include <cstring>
 #include <vector>
@@ -52,6 +56,20 @@ QString loadSettings(const QString &name)
     case SettingsFile::LoadResult::OpenFailed: break;
     }
     return QStringLiteral("Ошибка открытия файла ") + name;
+}
+
+// The fields a write of the file's range would change, printed one per line, or "Нет изменений";
+// false, after saying why, when the controller could not be read.
+bool listChanges(ControllerSession &session, RangeWrite &write)
+{
+    if (session.failed(session.controller().readForWrite(write, Context())))
+        return false;
+    write.list(channelRecords);
+    for (const FieldChange &change : write.changes())
+        Console::out(ChannelDiff::describe(change));
+    if (write.changes().isEmpty())
+        Console::out(QStringLiteral("Нет изменений"));
+    return true;
 }
 
 } // namespace
@@ -104,13 +122,8 @@ int writeSettings(const QStringList &arguments)
         return int(Exit::Controller);
     ControllerCore &device = session.controller();
     RangeWrite write(device.devType(), first, last);
-    if (session.failed(device.readForWrite(write, Context())))
+    if (!listChanges(session, write))
         return int(Exit::Controller);
-    write.list(channelRecords);
-    for (const FieldChange &change : write.changes())
-        Console::out(ChannelDiff::describe(change));
-    if (write.changes().isEmpty())
-        Console::out(QStringLiteral("Нет изменений"));
     if (write.changes().isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
         return int(Exit::Done);
 
@@ -132,6 +145,82 @@ int writeSettings(const QStringList &arguments)
             Console::err(ChannelDiff::describe(change));
     }
     return int(changed.isEmpty() && outcome.refused.isEmpty() ? Exit::Done : Exit::Controller);
+}
+
+// Nothing is written: the exit code tells a script whether the controller holds the file.
+int compare(const QStringList &arguments)
+{
+    CommandLine command(QStringLiteral("compare"),
+                        QStringLiteral("Сравнивает каналы файла настроек с контроллером, ничего не "
+                                       "записывая: 0 — отличий нет, 1 — есть."));
+    addChannelsOption(command);
+    int first = 0, last = 0;
+    if (!command.parse(arguments, 1) || !command.channelRange(first, last))
+        return int(Exit::Input);
+    const QString problem = loadSettings(command.positional(0));
+    if (!problem.isEmpty())
+        return Console::fail(Exit::Input, problem);
+    std::vector<ChannelRecord> controller(MAX_CHANNELS);
+    ControllerSession session(command.link());
+    if (!session.connect(controller.data()))
+        return int(Exit::Controller);
+    RangeWrite write(session.controller().devType(), first, last);
+    if (!listChanges(session, write))
+        return int(Exit::Controller);
+    return int(write.changes().isEmpty() ? Exit::Done : Exit::Differs);
+}
+
+// From the controller: its identity, the range as read and this controller's journal of the day.
+// From a settings file: the file's channels, named as such, with no controller.
+int report(const QStringList &arguments)
+{
+    CommandLine command(QStringLiteral("report"),
+                        QStringLiteral("Пишет отчёт о настройке (PDF): контроллер, настройки "
+                                       "каналов, журнал за сегодня, строки для подписей."),
+                        CommandLine::Line::Optional);
+    command.parser().addPositionalArgument(QStringLiteral("ФАЙЛ.pdf"), QStringLiteral("Отчёт."));
+    command.parser().addOption({QStringLiteral("settings"),
+                                QStringLiteral("Отчёт по файлу настроек, без контроллера."),
+                                QStringLiteral("ФАЙЛ")});
+    command.parser().addOption({QStringLiteral("channels"),
+                                QStringLiteral("Каналы A-B (по умолчанию все)."),
+                                QStringLiteral("A-B")});
+    ReportContent content;
+    if (!command.parse(arguments, 1) || !command.channelRange(content.first, content.last))
+        return int(Exit::Input);
+    const QString target = command.positional(0);
+    const QString settingsFile = command.parser().value(QStringLiteral("settings"));
+    content.devType = command.link().devType;
+    content.records = channelRecords;
+    content.known.set();
+    if (!settingsFile.isEmpty()) {
+        const QString problem = loadSettings(settingsFile);
+        if (!problem.isEmpty())
+            return Console::fail(Exit::Input, problem);
+        content.settingsFile = QFileInfo(settingsFile).fileName();
+    } else {
+        if (!command.linkGiven())
+            return Console::fail(Exit::Input,
+                                 QStringLiteral("tq17ctl report: не задан порт (--port) или файл "
+                                                "настроек (--settings)"));
+        std::memset(channelRecords, 0, sizeof channelRecords);
+        setDefaultModuleTypes(content.devType);
+        ControllerSession session(command.link());
+        if (!session.connect(channelRecords) ||
+            !readRange(session, channelRecords, content.first, content.last))
+            return int(Exit::Controller);
+        content.factoryNumber = QString::number(session.factoryNumber());
+        content.hardwareVersion = DeviceText::hardwareVersion(session.deviceInfo().hwVer);
+        content.controllerClock = DeviceText::clockText(session.deviceInfo().clock);
+        content.port = command.link().port;
+        content.address = command.link().address;
+        const QDate today = QDate::currentDate();
+        content.entries = Journal().entries({content.factoryNumber, today, today});
+    }
+    content.computerTime = QDateTime::currentDateTime();
+    if (!CommissioningReport::write(target, content))
+        return Console::fail(Exit::NotWritten, WholeFile::notWrittenText(target));
+    return int(Exit::Done);
 }
 
 } // namespace Commands
