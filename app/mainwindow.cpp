@@ -280,6 +280,14 @@ void MainWindow::on_btRead_clicked()
 void MainWindow::on_btWrite_clicked()
 {
     channels.takeRange();
+    compareOnly = false;
+    data.reqWrite = 1;
+}
+
+void MainWindow::on_btCompare_clicked()
+{
+    channels.takeRange();
+    compareOnly = true;
     data.reqWrite = 1;
 }
 

@@ -46,6 +46,9 @@ private slots:
     void on_Scan_clicked();
     void on_Exit_clicked();
     void on_Start_clicked();
+    // Finds a controller whose address or speed is not known: every address at the chosen
+    // speed, then at the other speeds of the list.
+    void on_btFind_clicked();
     void on_Stop_clicked();
     void on_SerialNumSet_clicked();
     void on_DateTimeRead_clicked();
@@ -61,6 +64,8 @@ private slots:
     // the table as loaded from a settings file.
     void on_btReport_clicked();
     void on_btWrite_clicked();
+    // The list of differences a write would show, with nothing written.
+    void on_btCompare_clicked();
     void on_btSelectSet_clicked();
     void on_pbArcImport_clicked();
     void on_pbArcScanDisks_clicked();
@@ -87,6 +92,8 @@ private:
     // The window's side of a disconnect; the line is closed by the worker.
     void enterDisconnected();
     void showLinkState(const QString &operation = QString());
+    // "Поиск" found a controller: the window takes its address and speed.
+    void controllerFound(int address, qint32 baud, quint32 number);
     void sendCellPatch(const RegisterPatch &patch, const FieldChange &change);
     LinkIdentity linkIdentity() const;
 
@@ -185,6 +192,8 @@ private:
     std::shared_ptr<const WritePlan> pendingWrite;
     // Fields of the range write in progress that the controller did not take.
     QStringList refusedLines;
+    // The next range write's read is for "Сравнить".
+    bool compareOnly = false;
 };
 
 #endif

@@ -173,8 +173,11 @@ bool PollTick::compareBeforeWrite()
         input.firstChan = 1;
     auto plan = std::make_shared<WritePlan>(controller.devType(), input.firstChan - 1,
                                             input.lastChan - 1);
-    plan->saveAfter = input.requests & REQ_SAVE;
-    input.requests &= ~REQ_SAVE;
+    plan->compareOnly = input.compareOnly;
+    if (!plan->compareOnly) {
+        plan->saveAfter = input.requests & REQ_SAVE;
+        input.requests &= ~REQ_SAVE;
+    }
     worker.clearCancel();
     report([](PollView &v) { v.writeCompareStarted(); });
     Context compare = context();

@@ -18,6 +18,8 @@ using ChannelRecords = std::array<ChannelRecord, MAX_CHANNELS>;
 struct WritePlan : RangeWrite {
     using RangeWrite::RangeWrite;
     bool saveAfter = false;
+    // "Сравнить": listed only, never written.
+    bool compareOnly = false;
 };
 
 // What a tick is asked to do, taken from the window when the tick is handed to the worker.
@@ -35,6 +37,8 @@ struct TickInput {
     std::shared_ptr<ChannelRecords> records; // the window's records when the tick began
     // Set: the range write goes ahead with these; unset: it first shows what it would change.
     std::shared_ptr<const WritePlan> confirmedWrite;
+    // The range write's read is for "Сравнить": listed, not written.
+    bool compareOnly = false;
     LinkIdentity identity;
 };
 

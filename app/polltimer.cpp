@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -46,8 +47,10 @@ TickInput MainWindow::takeTickInput(quint32 requests)
     TickInput input;
     input.requests = requests;
     parameters.fillTickInput(input);
-    if (requests & REQ_WRITE)
+    if (requests & REQ_WRITE) {
         input.confirmedWrite = std::move(pendingWrite);
+        input.compareOnly = std::exchange(compareOnly, false);
+    }
     input.identity = linkIdentity();
     input.firstChan = channels.firstChan;
     input.lastChan = channels.lastChan;
@@ -180,6 +183,14 @@ void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> c
     }
     showLinkState();
     auto plan = std::make_shared<WritePlan>(*compared);
+    if (plan->compareOnly) {
+        plan->list(channelRecords);
+        if (plan->changes().isEmpty())
+            showInformation(QStringLiteral("Нет изменений"));
+        else
+            WriteDiffDialog(plan->changes(), WriteDiffDialog::Purpose::Compare, this).exec();
+        return;
+    }
     do {
         plan->list(channelRecords);
         if (plan->changes().isEmpty()) {
@@ -188,7 +199,7 @@ void MainWindow::writeCompared(Ending ending, std::shared_ptr<const WritePlan> c
                 data.reqSave = 1;
             return;
         }
-        WriteDiffDialog dialog(plan->changes(), this);
+        WriteDiffDialog dialog(plan->changes(), WriteDiffDialog::Purpose::Write, this);
         if (dialog.exec() != QDialog::Accepted || !data.online)
             return;
     } while (!plan->listedFrom(channelRecords));

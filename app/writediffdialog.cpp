@@ -7,11 +7,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-WriteDiffDialog::WriteDiffDialog(const QVector<FieldChange> &changes, QWidget *parent)
+WriteDiffDialog::WriteDiffDialog(const QVector<FieldChange> &changes, Purpose purpose,
+                                 QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("dlgWriteDiff"));
-    setWindowTitle(QStringLiteral("Записать в устройство"));
+    setWindowTitle(purpose == Purpose::Write ? QStringLiteral("Записать в устройство")
+                                             : QStringLiteral("Сравнить"));
     auto *table = new QTableWidget(changes.size(), 4, this);
     table->setObjectName(QStringLiteral("twWriteDiff"));
     table->setHorizontalHeaderLabels({QStringLiteral("Канал"), QStringLiteral("Поле"),
@@ -31,8 +33,12 @@ WriteDiffDialog::WriteDiffDialog(const QVector<FieldChange> &changes, QWidget *p
     table->horizontalHeader()->setStretchLastSection(true);
 
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Записать"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    if (purpose == Purpose::Write) {
+        buttons->addButton(QStringLiteral("Записать"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    } else {
+        buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

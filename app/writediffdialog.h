@@ -5,13 +5,16 @@
 
 #include <QDialog>
 
-// What a range write would change, field by field, before it is sent: "Записать" accepts,
-// "Отмена" rejects.
+// What a range write would change, field by field. Before a write "Записать" accepts and
+// "Отмена" rejects; after "Сравнить" it is only shown, with "Закрыть".
 class WriteDiffDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit WriteDiffDialog(const QVector<FieldChange> &changes, QWidget *parent = nullptr);
+    enum class Purpose { Write, Compare };
+
+    WriteDiffDialog(const QVector<FieldChange> &changes, Purpose purpose,
+                    QWidget *parent = nullptr);
 };
 
 #endif

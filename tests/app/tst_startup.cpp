@@ -307,6 +307,7 @@ void tst_Startup::slots_followMetaObjectOrder()
                                   "on_Scan_clicked",
                                   "on_Exit_clicked",
                                   "on_Start_clicked",
+                                  "on_btFind_clicked",
                                   "on_Stop_clicked",
                                   "on_SerialNumSet_clicked",
                                   "on_DateTimeRead_clicked",
@@ -319,6 +320,7 @@ void tst_Startup::slots_followMetaObjectOrder()
                                   "on_btImport_clicked",
                                   "on_btReport_clicked",
                                   "on_btWrite_clicked",
+                                  "on_btCompare_clicked",
                                   "on_btSelectSet_clicked",
                                   "on_pbArcImport_clicked",
                                   "on_pbArcScanDisks_clicked",
@@ -352,7 +354,7 @@ void tst_Startup::everyButton_reachesSlotOfItsName()
         QVERIFY2(QObject::disconnect(button, SIGNAL(clicked(bool)), owner, slot.constData()),
                  qPrintable(button->objectName()));
     }
-    QCOMPARE(buttons.size(), 30);
+    QCOMPARE(buttons.size(), 32);
 }
 
 QTEST_MAIN(tst_Startup)
