@@ -5,6 +5,7 @@
 #include "journal/journal.h"
 #include "journal/writelog.h"
 
+#include <QMap>
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -282,6 +283,8 @@ Outcome ControllerCore::downloadArchive(int archive, const Context &context,
     callbacks.cancelled = [&context] { return context.isCancelled(); };
     ArchiveResult result;
     result.transfer = download.run(type == 1 ? 125 : 250, callbacks);
+    recordTransfer(archive, download.records().size() / ArchiveDownload::BLOCK_DATA_SIZE,
+                   result.transfer);
     if (result.transfer == ArchiveDownload::Outcome::PortFailed)
         return Outcome::portFailure(mbLine.portName);
     result.reopened = !context.isStopping() && download.reopenModbus();
@@ -298,6 +301,29 @@ Outcome ControllerCore::downloadArchive(int archive, const Context &context,
     default: break;
     }
     return Outcome::failure(QStringLiteral("Архив загружен не полностью"));
+}
+
+// The line monitor shows a transfer as one line: its blocks are not Modbus exchanges. A block
+// that fails ends the transfer, so there are no retries to count.
+void ControllerCore::recordTransfer(int archive, int blocks, ArchiveDownload::Outcome transfer)
+{
+    if (!mbLine.traffic)
+        return;
+    static const QMap<ArchiveDownload::Outcome, QString> ENDINGS{
+        {ArchiveDownload::Outcome::PortFailed, QStringLiteral("порт не открылся")},
+        {ArchiveDownload::Outcome::NoReply, QStringLiteral("нет ответа")},
+        {ArchiveDownload::Outcome::Broken, QStringLiteral("прерван")},
+        {ArchiveDownload::Outcome::Cancelled, QStringLiteral("отменён")},
+        {ArchiveDownload::Outcome::Complete, QStringLiteral("полностью")}};
+    TrafficEntry entry;
+    entry.time = QTime::currentTime();
+    entry.result = TrafficResult::Transfer;
+    entry.note = QStringLiteral("XMODEM, %1: блоков %2, %3")
+                     .arg(archive == 0 ? QStringLiteral("архив событий")
+                                       : QStringLiteral("архив канала %1").arg(archive))
+                     .arg(blocks)
+                     .arg(ENDINGS.value(transfer));
+    mbLine.traffic->record(std::move(entry));
 }
 
 Outcome ControllerCore::downloadAll(const Context &context, const ArchiveSteps &steps)

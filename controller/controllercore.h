@@ -110,6 +110,7 @@ private:
     ControllerLink link() { return ControllerLink(mbLine, type); }
     // After an exchange: the Modbus line closed and LinkFailed when it failed.
     bool failed();
+    void recordTransfer(int archive, int blocks, ArchiveDownload::Outcome transfer);
     Outcome command(const QString &field, const QString &sent, WriteLog &log,
                     const QString &doneText);
 

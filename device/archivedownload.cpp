@@ -12,6 +12,7 @@ namespace {
 constexpr int RECORDS_PER_BLOCK = 64;
 constexpr int BLOCK_HEADER = 3;
 constexpr int BLOCK_DATA = RECORDS_PER_BLOCK * int(sizeof(ArchiveRecord));
+static_assert(BLOCK_DATA == ArchiveDownload::BLOCK_DATA_SIZE, "a block carries 64 records");
 // Longer than the silence that ends a Modbus frame, so the controller sees a clean line.
 constexpr int CANCEL_QUIET_MS = 100;
 // The controller leaving transfer mode may still send for a while; a request sent into that

@@ -23,6 +23,9 @@ public:
         Complete,
     };
 
+    // The records of one XMODEM-1K block.
+    static constexpr int BLOCK_DATA_SIZE = 1024;
+
     struct Block {
         int firstRow = 0;
         QVector<ArchiveRecord> records; // the 64 records of one reply, in order

@@ -13,6 +13,7 @@ class tst_Traffic : public QObject
 private slots:
     void failedExchange_isShownWithItsResultAndCounted_data();
     void failedExchange_isShownWithItsResultAndCounted();
+    void download_isOneLineWithItsBlocks();
 };
 
 void tst_Traffic::failedExchange_isShownWithItsResultAndCounted_data()
@@ -64,6 +65,20 @@ void tst_Traffic::failedExchange_isShownWithItsResultAndCounted()
     QVERIFY2(counts.contains(counted), qPrintable(counts));
     // Every other exchange was answered.
     QVERIFY2(counts.contains(QStringLiteral("OK: %1").arg(last)), qPrintable(counts));
+}
+
+void tst_Traffic::download_isOneLineWithItsBlocks()
+{
+    Simulator::Options options;
+    options.generatedRecords = 100; // two blocks of 64 records
+    ConnectedWindow w(options);
+    QVERIFY(w.connect());
+    w.widget<QComboBox>("cbArcChannel")->setCurrentIndex(1);
+    w.click("pbArcLoad");
+    w.tick();
+    const QAbstractItemModel *rows = w.widget<QTableView>("tvTraffic")->model();
+    const QString line = "XMODEM, архив канала 1: блоков 2, полностью";
+    QTRY_VERIFY(rows->match(rows->index(0, 6), Qt::DisplayRole, line, -1, Qt::MatchExactly).size() == 1);
 }
 
 QTEST_MAIN(tst_Traffic)
