@@ -58,18 +58,26 @@ QString loadSettings(const QString &name)
     return QStringLiteral("Ошибка открытия файла ") + name;
 }
 
-// The fields a write of the file's range would change, printed one per line, or "Нет изменений";
-// false, after saying why, when the controller could not be read.
-bool listChanges(ControllerSession &session, RangeWrite &write)
+// The settings file loaded, the controller connected and the fields a write of the range would
+// change printed one per line, or "Нет изменений". Exit::Done once listed; else, after saying
+// why, the exit code of what stopped it.
+Exit listChanges(const CommandLine &command, ControllerSession &session, RangeWrite &write)
 {
-    if (session.failed(session.controller().readForWrite(write, Context())))
-        return false;
+    const QString problem = loadSettings(command.positional(0));
+    if (!problem.isEmpty()) {
+        Console::err(problem);
+        return Exit::Input;
+    }
+    std::vector<ChannelRecord> controller(MAX_CHANNELS);
+    if (!session.connect(controller.data()) ||
+        session.failed(session.controller().readForWrite(write, Context())))
+        return Exit::Controller;
     write.list(channelRecords);
     for (const FieldChange &change : write.changes())
         Console::out(ChannelDiff::describe(change));
     if (write.changes().isEmpty())
         Console::out(QStringLiteral("Нет изменений"));
-    return true;
+    return Exit::Done;
 }
 
 } // namespace
@@ -113,17 +121,12 @@ int writeSettings(const QStringList &arguments)
     int first = 0, last = 0;
     if (!command.parse(arguments, 1) || !command.channelRange(first, last))
         return int(Exit::Input);
-    const QString problem = loadSettings(command.positional(0));
-    if (!problem.isEmpty())
-        return Console::fail(Exit::Input, problem);
-    std::vector<ChannelRecord> controller(MAX_CHANNELS);
     ControllerSession session(command.link());
-    if (!session.connect(controller.data()))
-        return int(Exit::Controller);
+    RangeWrite write(command.link().devType, first, last);
+    const Exit listed = listChanges(command, session, write);
+    if (listed != Exit::Done)
+        return int(listed);
     ControllerCore &device = session.controller();
-    RangeWrite write(device.devType(), first, last);
-    if (!listChanges(session, write))
-        return int(Exit::Controller);
     if (write.changes().isEmpty() || command.parser().isSet(QStringLiteral("dry-run")))
         return int(Exit::Done);
 
@@ -157,16 +160,11 @@ int compare(const QStringList &arguments)
     int first = 0, last = 0;
     if (!command.parse(arguments, 1) || !command.channelRange(first, last))
         return int(Exit::Input);
-    const QString problem = loadSettings(command.positional(0));
-    if (!problem.isEmpty())
-        return Console::fail(Exit::Input, problem);
-    std::vector<ChannelRecord> controller(MAX_CHANNELS);
     ControllerSession session(command.link());
-    if (!session.connect(controller.data()))
-        return int(Exit::Controller);
-    RangeWrite write(session.controller().devType(), first, last);
-    if (!listChanges(session, write))
-        return int(Exit::Controller);
+    RangeWrite write(command.link().devType, first, last);
+    const Exit listed = listChanges(command, session, write);
+    if (listed != Exit::Done)
+        return int(listed);
     return int(write.changes().isEmpty() ? Exit::Done : Exit::Differs);
 }
 
