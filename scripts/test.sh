@@ -25,7 +25,7 @@ tsan="$root/build/tsan"
 cmake -S "$root" -B "$tsan" -DTQ17_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ17_TSAN=ON \
     -DTQ17_BUILD_BENCH=OFF >/dev/null
 cmake --build "$tsan" -j"$jobs"
-for suite in link device app; do
+for suite in link device app controller; do
     ctest --test-dir "$tsan/tests/$suite" --output-on-failure -j"$jobs"
 done
 # The fuzzer needs clang; only its own target is built there.
