@@ -4,7 +4,7 @@
 #include "console.h"
 #include "controllersession.h"
 #include "device/channeldiff.h"
-#include "device/rangewrite.h"
+#include "controller/rangewrite.h"
 #include "device/settingsfile.h"
 #include "device/wholefile.h"
 
