@@ -1,16 +1,30 @@
-#include "app/mainwindow.h"
+#include "app/connectioncontrol.h"
 
+#include "app/channelspage.h"
+#include "app/controllercells.h"
 #include "app/linkworker.h"
 #include "app/messages.h"
 #include "app/trafficpage.h"
-#include "journal/writelog.h"
+#include "archive/archivestore.h"
+#include "device/data.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
+#include <QTimer>
+
+ConnectionControl::ConnectionControl(Ui_MainWindow *ui, Data &data, ChannelsPage &channels,
+                                     ControllerCells &controllerCells, ArchiveStore &archiveStore,
+                                     LinkWorker &worker, TrafficPage *trafficPage, QTimer &timer,
+                                     QLabel *linkStateLabel)
+    : ui(ui), data(data), channels(channels), controllerCells(controllerCells),
+      archiveStore(archiveStore), worker(&worker), trafficPage(trafficPage), timer(timer),
+      linkStateLabel(linkStateLabel)
+{
+}
 
 // Opening is short, so the window waits for it; a stop still winding down goes first, and
 // abandons its exchange, so that is short too.
-void MainWindow::on_Start_clicked()
+void ConnectionControl::start()
 {
     channels.setup(ui->cTypeDev->currentIndex());
     LinkSettings settings;
@@ -49,7 +63,7 @@ void MainWindow::on_Start_clicked()
 }
 
 // Work in progress stops at once; the line is closed once it has.
-void MainWindow::on_Stop_clicked()
+void ConnectionControl::stop()
 {
     worker->stop();
     worker->newConnection();
@@ -57,12 +71,7 @@ void MainWindow::on_Stop_clicked()
     enterDisconnected();
 }
 
-const ControllerCore &MainWindow::controller() const
-{
-    return worker->controller();
-}
-
-LinkIdentity MainWindow::linkIdentity() const
+LinkIdentity ConnectionControl::linkIdentity() const
 {
     LinkIdentity identity;
     identity.port = linkPortName;
@@ -72,7 +81,7 @@ LinkIdentity MainWindow::linkIdentity() const
 }
 
 // A confirmed write never outlives its connection.
-void MainWindow::enterDisconnected()
+void ConnectionControl::enterDisconnected()
 {
     timer.stop();
     pendingWrite.reset();
@@ -81,7 +90,13 @@ void MainWindow::enterDisconnected()
     showLinkState();
 }
 
-void MainWindow::showLinkState(const QString &operation)
+void ConnectionControl::setIdentified(quint32 number)
+{
+    factoryNumber = number;
+    identified = true;
+}
+
+void ConnectionControl::showLinkState(const QString &operation)
 {
     if (!data.online)
         linkStateLabel->setText(QStringLiteral("Нет связи"));
@@ -93,7 +108,7 @@ void MainWindow::showLinkState(const QString &operation)
                                             : QString()));
 }
 
-void MainWindow::setConnectedState(bool connected)
+void ConnectionControl::setConnectedState(bool connected)
 {
     const QList<QWidget *> settings = {ui->cTypeDev, ui->cComPort, ui->cComBaudrate,
                                        ui->sbMB_Adr, ui->Scan,     ui->Start};
@@ -106,39 +121,4 @@ void MainWindow::setConnectedState(bool connected)
         ui->DateTimeRead, ui->DateTimeWrite, ui->DateTimeSync, ui->pbArcLoad,    ui->pbArcLoadAll};
     for (QWidget *widget : requests)
         widget->setEnabled(connected);
-}
-
-// A failed single-cell write is a link failure like any other; a write the controller did not
-// keep is shown in red. Either way it is journalled before the next exchange.
-void MainWindow::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
-{
-    worker->post([this, patch, change, identity = linkIdentity()] {
-        ControllerCore &controller = worker->controller();
-        if (!controller.isOpen())
-            return;
-        WriteLog log(
-            journal, identity,
-            [this](const QString &error) {
-                worker->report([this, error] { journalFailed(error); });
-            },
-            [this] { worker->report([this] { journalBusy(); }); });
-        const Outcome outcome = controller.writeCell(patch, change, log);
-        if (outcome.linkFailed())
-            worker->report([this] { linkFailed(); });
-        else if (outcome.kind == Outcome::Kind::Done)
-            worker->report([this, change, text = outcome.text] {
-                controllerCells.taken(change);
-                operationDone(text);
-            });
-        else
-            worker->report([this, change] { cellNotTaken(change); });
-    });
-}
-
-void MainWindow::cellNotTaken(const FieldChange &change)
-{
-    channels.markRefused(change.channel, change.column);
-    showNotTaken({QString::asprintf("Канал %02d, ", change.channel + 1) +
-                  ChannelDiff::columnTitle(change.column) + QStringLiteral(": записано ") +
-                  change.after});
 }
