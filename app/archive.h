@@ -3,7 +3,7 @@
 
 #include "archive/archivefiles.h"
 #include "archive/archiverecord.h"
-#include "device/archivedownload.h"
+#include "controller/archivedownload.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #ifndef CELLWRITE_H
 #define CELLWRITE_H
 
-#include "device/controllerlink.h"
+#include "controller/controllerlink.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #ifndef CHANNELSPAGE_H
 #define CHANNELSPAGE_H
 
-#include "device/controllerlink.h"
+#include "controller/controllerlink.h"
 #include "journal/commissioningreport.h"
 
 #include <QObject>

@@ -1,11 +1,13 @@
 #include "app/mainwindow.h"
 
 #include "app/archivechart.h"
+#include "app/connectioncontrol.h"
 #include "app/filedialogs.h"
 #include "app/inifile.h"
 #include "app/journalpage.h"
 #include "app/messages.h"
 #include "app/linkworker.h"
+#include "app/tickview.h"
 #include "app/trafficpage.h"
 #include "device/columndefs.h"
 #include "device/devicetext.h"
@@ -46,19 +48,31 @@ MainWindow::MainWindow(QWidget *parent)
         restoreUiState();
     settings.restoreTypedPort();
     settings.restoreFastLink();
-    connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
-    connect(worker.get(), &LinkWorker::portFailed, this, [this] { linkFailed(); });
-    connect(&channels, &ChannelsPage::cellToSend, this, &MainWindow::sendCellPatch);
-    connect(&channels, &ChannelsPage::operationDone, this, &MainWindow::operationDone);
     ui->tvChannelsCfg->setShowGrid(true);
     ui->tvChannelsCfg->setGridStyle(Qt::DotLine);
     channels.setup(ui->cTypeDev->currentIndex());
     setupChart();
     setupJournal();
     setupTraffic();
+    connection = std::make_unique<ConnectionControl>(ui, data, channels, controllerCells,
+                                                     archiveStore, *worker, trafficPage, timer,
+                                                     linkStateLabel);
+    tickView = std::make_unique<TickView>(TickView::Parts{
+        this, ui, data, controllerCells, archive, channels, parameters, chart, *worker, journal,
+        archiveStore, *connection, cancelButton, journalBusyLabel});
+    connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
+    connect(worker.get(), &LinkWorker::portFailed, this, [this] { tickView->linkFailed(); });
+    connect(&channels, &ChannelsPage::cellToSend, this,
+            [this](const RegisterPatch &patch, const FieldChange &change) {
+                tickView->sendCellPatch(patch, change);
+            });
+    connect(&channels, &ChannelsPage::operationDone, this,
+            [this](const QString &text) { tickView->operationDone(text); });
+    connect(chart, &ArchiveChart::operationDone, this,
+            [this](const QString &text) { tickView->operationDone(text); });
     data.clearRequests();
-    setConnectedState(false);
-    showLinkState();
+    connection->setConnectedState(false);
+    connection->showLinkState();
 }
 
 // The worker goes first: it ends its work after the exchange in progress and closes the port.
@@ -121,7 +135,6 @@ void MainWindow::setupTraffic()
 void MainWindow::setupChart()
 {
     chart = new ArchiveChart(archive, ui->tabWidget);
-    connect(chart, &ArchiveChart::operationDone, this, &MainWindow::operationDone);
     chart->setSettingsSource([this](int channel) -> const ChannelRecord * {
         const size_t index = size_t(channel - 1);
         return index < data.settingsKnown.size() && data.settingsKnown[index]
@@ -168,6 +181,36 @@ void MainWindow::storeUiState()
     saveIni();
     settings.storeTypedPort();
     settings.storeFastLink();
+}
+
+void MainWindow::Timer()
+{
+    tickView->tick();
+}
+
+bool MainWindow::linkBusy() const
+{
+    return worker->busy();
+}
+
+const ControllerCore &MainWindow::controller() const
+{
+    return worker->controller();
+}
+
+void MainWindow::on_Start_clicked()
+{
+    connection->start();
+}
+
+void MainWindow::on_btFind_clicked()
+{
+    tickView->findController();
+}
+
+void MainWindow::on_Stop_clicked()
+{
+    connection->stop();
 }
 
 void MainWindow::on_Scan_clicked()
@@ -226,9 +269,9 @@ void MainWindow::on_pbFindEvent_clicked()
 // tick may show and remove the bar of a pending read, write or download.
 void MainWindow::on_pbArcExport_clicked()
 {
-    QProgressBar *bar = createProgressBar();
+    QProgressBar *bar = tickView->createProgressBar();
     archive.exportToXlsx(bar);
-    releaseProgressBar(bar);
+    tickView->releaseProgressBar(bar);
 }
 
 void MainWindow::on_pbArcLoad_clicked()
@@ -280,14 +323,14 @@ void MainWindow::on_btRead_clicked()
 void MainWindow::on_btWrite_clicked()
 {
     channels.takeRange();
-    compareOnly = false;
+    connection->compareOnly = false;
     data.reqWrite = 1;
 }
 
 void MainWindow::on_btCompare_clicked()
 {
     channels.takeRange();
-    compareOnly = true;
+    connection->compareOnly = true;
     data.reqWrite = 1;
 }
 
@@ -312,21 +355,22 @@ void MainWindow::on_btReport_clicked()
 {
     ReportContent content;
     channels.describeRange(content);
-    if (!data.online || !identified) {
+    const LinkIdentity identity = connection->linkIdentity();
+    if (!data.online || identity.factoryNumber.isEmpty()) {
         writeReport(content);
         return;
     }
     content.settingsFile.clear();
-    content.factoryNumber = QString::number(factoryNumber);
-    content.port = linkPortName;
-    content.address = linkAddress;
+    content.factoryNumber = identity.factoryNumber;
+    content.port = identity.port;
+    content.address = identity.address;
     worker->post([this, content]() mutable {
         DeviceInfo info;
         ChannelRecords scratch = {};
         const Outcome outcome = worker->controller().readDeviceInfo(info, scratch.data());
         worker->report([this, content, info, outcome]() mutable {
             if (outcome.linkFailed()) {
-                linkFailed();
+                tickView->linkFailed();
                 return;
             }
             content.hardwareVersion = DeviceText::hardwareVersion(info.hwVer);
@@ -356,5 +400,5 @@ void MainWindow::writeReport(ReportContent content)
         showCritical(WholeFile::notWrittenText(fileName));
         return;
     }
-    operationDone(QStringLiteral("Отчёт записан: ") + QFileInfo(fileName).fileName());
+    tickView->operationDone(QStringLiteral("Отчёт записан: ") + QFileInfo(fileName).fileName());
 }

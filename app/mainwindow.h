@@ -4,31 +4,31 @@
 #include "app/controllercells.h"
 #include "app/parameterspage.h"
 #include "app/settingspage.h"
-#include "app/polltick.h"
 #include "app/archive.h"
 #include "app/channelspage.h"
 #include "archive/archivestore.h"
+#include "controller/controllercore.h"
 #include "device/data.h"
 #include "journal/commissioningreport.h"
 #include "journal/journal.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <QVector>
 #include <memory>
 
 class ArchiveChart;
+class ConnectionControl;
 class JournalPage;
+class TickView;
 class TrafficPage;
 class LinkWorker;
 class QLabel;
 class QModelIndex;
-class QProgressBar;
 class QPushButton;
 class Ui_MainWindow;
 
-class MainWindow : public QMainWindow, private PollView
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -46,8 +46,7 @@ private slots:
     void on_Scan_clicked();
     void on_Exit_clicked();
     void on_Start_clicked();
-    // Finds a controller whose address or speed is not known: every address at the chosen
-    // speed, then at the other speeds of the list.
+    // Finds a controller whose address or speed is not known.
     void on_btFind_clicked();
     void on_Stop_clicked();
     void on_SerialNumSet_clicked();
@@ -86,73 +85,10 @@ private:
     void storeUiState();
     void setupStatusBar();
     void setupScrolling();
-
-    // Connection control
-    void setConnectedState(bool connected);
-    // The window's side of a disconnect; the line is closed by the worker.
-    void enterDisconnected();
-    void showLinkState(const QString &operation = QString());
-    // "Поиск" found a controller: the window takes its address and speed.
-    void controllerFound(int address, qint32 baud, quint32 number);
-    void sendCellPatch(const RegisterPatch &patch, const FieldChange &change);
-    LinkIdentity linkIdentity() const;
-
-    // Poll tick: what the window hands over, and its side of the steps
-    TickInput takeTickInput(quint32 requests);
-    void linkFailed() override;
-    void portLost() override;
-    void factoryNumberRead(quint32 number) override;
-    void deviceInfoRead(const DeviceInfo &info,
-                        std::shared_ptr<const ChannelRecords> records) override;
-    void clockRead(quint32 clock) override;
-    void hardwareVersionRead(quint16 version) override;
-    void liveValuesRead(std::shared_ptr<const ChannelRecords> records) override;
-    void rangeReadStarted() override;
-    void channelRead(int channel, const ChannelRecord &record, int progress) override;
-    void rangeReadEnded(Ending ending) override;
-    void writeCompareStarted() override;
-    void writeCompareProgress(int progress) override;
-    void writeCompared(Ending ending, std::shared_ptr<const WritePlan> plan) override;
-    void rangeWriteStarted() override;
-    void channelWritten(int channel, int progress, const QVector<FieldChange> &taken,
-                        const QVector<FieldChange> &refused) override;
-    void rangeWriteEnded(Ending ending, const QVector<int> &changed) override;
-    void writeNotTaken(const QString &line) override;
-    void journalFailed(const QString &error) override;
-    void journalBusy() override;
-    // Entries that wait for a busy journal are tried again at a poll tick.
-    void retryJournal();
-    void cellNotTaken(const FieldChange &change);
-    void showNotTaken(const QStringList &lines);
-    void archiveSetStarted(int archives) override;
-    void archiveSetEnded(ArchiveDownload::Outcome outcome) override;
-    void archiveStarted(int archiveNumber) override;
-    void archiveBlockReceived(int archiveNumber, const ArchiveDownload::Block &block) override;
-    void archiveProgress(int progress, int row) override;
-    void archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
-                      const QByteArray &records, bool modbusReopened) override;
-    void operationDone(const QString &text) override;
-    void tickEnded(quint32 unserved) override;
-
-    // Downloads kept on disk
-    // False, after saying why, when the archive could not be kept.
-    bool saveDownload(int archiveNumber, const QByteArray &records);
-    void reportDownloadFailure(int archiveNumber, ArchiveDownload::Outcome outcome, bool naming);
-    void showSetProgress(int archiveProgress);
     void setupChart();
     void setupJournal();
     void setupTraffic();
 
-    // Progress bar of long operations, with "Отмена" beside it where the work can be stopped
-    QProgressBar *createProgressBar();
-    void releaseProgressBar(QProgressBar *bar);
-    void showProgressBar(const QString &operation, bool cancellable);
-    void removeProgressBar();
-    // The box that ends a long operation: its own text when done, "Операция отменена" when
-    // cancelled, none when the connection ended or the operation was of an ended connection.
-    void showEnding(Ending ending, const QString &doneText);
-
-    QProgressBar *progressBar = nullptr;
     Ui_MainWindow *ui;
     QTimer timer;
     Data data;
@@ -169,31 +105,11 @@ private:
     TrafficPage *trafficPage = nullptr;
     QLabel *linkStateLabel = nullptr;
     QLabel *journalBusyLabel = nullptr;
-    bool tickRunning = false;
-    QString linkPortName;
-    int linkAddress = 0;
-    QString connectedPort;
-    quint32 factoryNumber = 0;
-    bool identified = false;
     ArchiveStore archiveStore;
-    // The download in progress: whether a block came yet, and the table's rows before it.
-    bool archiveFilling = false;
-    int rowsBefore = 0;
-    // "Загрузить все" in progress: archives in the set, the one now loading, time since start.
-    int setArchives = 0;
-    int setIndex = 0;
-    QElapsedTimer setClock;
-    // Why an archive of the set could not be kept; said instead of the set's closing box.
-    QString setSaveError;
     // Written to by the controller thread only.
     Journal journal;
-    bool journalWarned = false;
-    // A range write confirmed in its difference dialog, for the next tick.
-    std::shared_ptr<const WritePlan> pendingWrite;
-    // Fields of the range write in progress that the controller did not take.
-    QStringList refusedLines;
-    // The next range write's read is for "Сравнить".
-    bool compareOnly = false;
+    std::unique_ptr<ConnectionControl> connection;
+    std::unique_ptr<TickView> tickView;
 };
 
 #endif

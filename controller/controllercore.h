@@ -3,9 +3,9 @@
 
 #include "controller/linksettings.h"
 #include "controller/outcome.h"
-#include "device/archivedownload.h"
-#include "device/controllerlink.h"
-#include "device/rangewrite.h"
+#include "controller/archivedownload.h"
+#include "controller/controllerlink.h"
+#include "controller/rangewrite.h"
 #include "link/modbus.h"
 #include "link/xmodem_line.h"
 

@@ -1,4 +1,4 @@
-#include "device/controllerlink.h"
+#include "controller/controllerlink.h"
 
 #include "device/channelimage.h"
 #include "device/registerio.h"

@@ -1,6 +1,6 @@
-#include "device/archivedownload.h"
+#include "controller/archivedownload.h"
 
-#include "device/controllerlink.h"
+#include "controller/controllerlink.h"
 #include "device/registermap.h"
 #include "link/modbus.h"
 #include "link/xmodem_line.h"

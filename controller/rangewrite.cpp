@@ -1,6 +1,6 @@
-#include "device/rangewrite.h"
+#include "controller/rangewrite.h"
 
-#include "device/controllerlink.h"
+#include "controller/controllerlink.h"
 
 #include <algorithm>
 
