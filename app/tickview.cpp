@@ -562,7 +562,7 @@ namespace {
 // What "Поиск" found: the first controller that gave its factory number.
 struct FoundController {
     bool found = false;
-    bool portOpened = true;
+    QString portError; // the port did not open: why
     int address = 0;
     qint32 baud = 0;
     quint32 factoryNumber = 0;
@@ -602,8 +602,9 @@ void TickView::findController()
         for (int s = 0; s < speeds.size() && !context.isCancelled(); ++s) {
             LinkSettings at = settings;
             at.baud = speeds.at(s);
-            if (!controller.open(at).is(Outcome::Kind::Done)) {
-                result.portOpened = false;
+            const Outcome opened = controller.open(at);
+            if (!opened.is(Outcome::Kind::Done)) {
+                result.portError = opened.text;
                 break;
             }
             const auto asking = [this, s, count = speeds.size()](int address) {
@@ -614,18 +615,18 @@ void TickView::findController()
                 });
             };
             const auto found = [&result, &at](int address, quint32 number) {
-                result = {true, true, address, at.baud, number};
+                result = {true, QString(), address, at.baud, number};
             };
             controller.scan(1, LAST_ADDRESS, findTimeoutMs(at.baud), context, asking, found);
             controller.close();
         }
         const bool cancelled = !result.found && worker->cancelled();
-        worker->report([this, settings, result, cancelled] {
+        worker->report([this, result, cancelled] {
             removeProgressBar();
             connection.setConnectedState(false);
             connection.showLinkState();
-            if (!result.portOpened)
-                showCritical(QStringLiteral("Ошибка открытия порта ") + settings.port);
+            if (!result.portError.isEmpty())
+                showCritical(result.portError);
             else if (result.found)
                 controllerFound(result.address, result.baud, result.factoryNumber);
             else if (cancelled)
