@@ -199,15 +199,24 @@ private slots:
     void waitPkt_lineNeverSilentFor50ms_endsAtTimeCapWithError()
     {
         openLine();
-        peer->stream(READ_REQUEST_SIZE, QByteArray(1, '\x22'), 30);
-        line->readHolding(0, 2);
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(!line->waitPkt());
-        const qint64 took = clock.elapsed();
-        QVERIFY2(took > 8600 && took < 8617 + 1000 + 1500, qPrintable(QString::number(took)));
-        QVERIFY(line->linkError);
-        QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
+        // A busy machine can hold the peer's own stream up past 50 ms; such a run proves
+        // nothing, so it is played again rather than judged.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            peer->stream(READ_REQUEST_SIZE, QByteArray(1, '\x22'), 10);
+            line->readHolding(0, 2);
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(!line->waitPkt());
+            const qint64 took = clock.elapsed();
+            peer->stop();
+            if (peer->longestStreamGapMs() >= 50)
+                continue;
+            QVERIFY2(took > 8600 && took < 8617 + 1000 + 1500, qPrintable(QString::number(took)));
+            QVERIFY(line->linkError);
+            QVERIFY(line->rxLen > 100 && line->rxLen < modbus_line::RX_SIZE);
+            return;
+        }
+        QFAIL("the peer never kept its stream without a 50 ms pause");
     }
 
     // A late answer to one request must not pass for the answer to the next.

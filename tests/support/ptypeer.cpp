@@ -1,5 +1,6 @@
 #include "ptypeer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
@@ -86,9 +87,18 @@ void PtyPeer::runSteps(QVector<Step> steps)
 
 void PtyPeer::runStream(int requestBytes, QByteArray chunk, int intervalMs)
 {
+    longestGapMs = 0;
     if (!listen(requestBytes))
         return;
-    while (sendAll(chunk) && pause(intervalMs)) {
+    auto last = std::chrono::steady_clock::now();
+    while (sendAll(chunk)) {
+        const auto now = std::chrono::steady_clock::now();
+        const int gap = static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count());
+        longestGapMs = std::max(longestGapMs.load(), gap);
+        last = now;
+        if (!pause(intervalMs))
+            break;
     }
 }
 

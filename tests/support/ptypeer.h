@@ -38,6 +38,9 @@ public:
     // After requestBytes have arrived, send chunk every intervalMs until stop().
     void stream(int requestBytes, const QByteArray &chunk, int intervalMs);
     void stop();
+    // The longest time between two chunks of the last stream: a line that saw silence
+    // may have seen the peer's own pause, when the machine was too busy to keep time.
+    int longestStreamGapMs() const { return longestGapMs; }
     // Everything the line has sent to the peer so far.
     QByteArray heard() const;
 
@@ -53,6 +56,7 @@ private:
     QString path;
     std::thread worker;
     std::atomic<bool> stopping{false};
+    std::atomic<int> longestGapMs{0};
     mutable std::mutex lock;
     std::condition_variable wake;
     QByteArray received;
