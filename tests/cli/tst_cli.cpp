@@ -681,21 +681,25 @@ void tst_Cli::help_isRussianInTheCLocale()
 
 void tst_Cli::compare_listsAsADryRunAndWritesNothing_data()
 {
+    QTest::addColumn<int>("channels");
     QTest::addColumn<QString>("file"); // "same", "changed", "short"
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("err");
-    QTest::newRow("no difference") << "same" << int(Simulator::Fault::None) << 0 << QString();
-    QTest::newRow("two fields") << "changed" << int(Simulator::Fault::None) << 1 << QString();
-    QTest::newRow("short file") << "short" << int(Simulator::Fault::None) << 2
+    QTest::newRow("no difference") << 32 << "same" << int(Simulator::Fault::None) << 0 << QString();
+    QTest::newRow("no difference, 64 channels")
+        << 64 << "same" << int(Simulator::Fault::None) << 0 << QString();
+    QTest::newRow("two fields") << 32 << "changed" << int(Simulator::Fault::None) << 1 << QString();
+    QTest::newRow("short file") << 32 << "short" << int(Simulator::Fault::None) << 2
                                 << "Неверный размер файла настроек s.bin\n";
-    QTest::newRow("no answer") << "changed" << int(Simulator::Fault::StopAnswering) << 1
+    QTest::newRow("no answer") << 32 << "changed" << int(Simulator::Fault::StopAnswering) << 1
                                << "Ошибка связи\n";
 }
 
 // The list is the one a write would show; the exit code tells whether there is one.
 void tst_Cli::compare_listsAsADryRunAndWritesNothing()
 {
+    QFETCH(int, channels);
     QFETCH(QString, file);
     QFETCH(int, fault);
     QFETCH(int, code);
@@ -703,18 +707,20 @@ void tst_Cli::compare_listsAsADryRunAndWritesNothing()
     TestHome home;
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    Simulator simulator(device(32));
+    Simulator simulator(device(channels));
     QVERIFY(simulator.start());
     ChannelRecord before, after;
-    QVERIFY(writeChangedSettings(simulator, before, after));
+    if (file == "changed")
+        QVERIFY(writeChangedSettings(simulator, before, after));
     if (file == "same")
-        QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator)).code, 0);
+        QCOMPARE(tq17ctl(QStringList{"read-settings", "s.bin"} + line(simulator, channels)).code, 0);
     if (file == "short")
         QVERIFY(WholeFile::write("s.bin", QByteArray(100, '\0')));
-    const Run dryRun = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} + line(simulator));
+    const Run dryRun = tq17ctl(QStringList{"write-settings", "s.bin", "--dry-run"} +
+                               line(simulator, channels));
     simulator.clearLogs();
     simulator.setFault(Simulator::Fault(fault), 2, 0, 0);
-    const Run run = tq17ctl(QStringList{"compare", "s.bin"} + line(simulator));
+    const Run run = tq17ctl(QStringList{"compare", "s.bin"} + line(simulator, channels));
     QCOMPARE(run.code, code);
     QCOMPARE(run.err, err);
     if (err.isEmpty())

@@ -31,7 +31,7 @@ void InitialImage::fill(RegisterImage &image, const DeviceLayout &layout, quint3
         image.setInput(a, inputFiller(a));
     fillDevice(image, layout);
     for (int c = 0; c < DeviceLayout::kMaxChannels; ++c)
-        fillChannel(image, c);
+        fillChannel(image, layout, c);
     image.setInput(DeviceLayout::kFactoryHigh, quint16(factoryNumber >> 16));
     image.setInput(DeviceLayout::kFactoryLow, quint16(factoryNumber));
     fillStatus(image, layout);
@@ -56,7 +56,7 @@ void InitialImage::fillDevice(RegisterImage &image, const DeviceLayout &layout)
     setMaskBit(image, layout.deltaMask, 2);
 }
 
-void InitialImage::fillChannel(RegisterImage &image, int channel)
+void InitialImage::fillChannel(RegisterImage &image, const DeviceLayout &layout, int channel)
 {
     const int b = DeviceLayout::channelBlock(channel);
     const int decimals = channel % 3;
@@ -71,7 +71,9 @@ void InitialImage::fillChannel(RegisterImage &image, int channel)
                                     moduleField << 10 | (channel % 4) << 14));
     image.setHolding(b + 4, quint16(20 * scale));
     image.setHolding(b + 5, quint16(40 * scale));
-    image.setHolding(b + 6, quint16(60 * scale | (channel % 5 == 4 ? 0x8000 : 0)));
+    // The 64-channel model has no third threshold: its word stays clear.
+    const bool thirdThreshold = layout.channels == 32;
+    image.setHolding(b + 6, thirdThreshold ? quint16(60 * scale | (channel % 5 == 4 ? 0x8000 : 0)) : 0);
     image.setHolding(b + 7, 0);
     image.setHolding(b + 8, quint16(100 * scale));
     image.setHolding(b + 9, quint16(2 * scale));

@@ -19,7 +19,7 @@ public:
 
 private:
     static void fillDevice(RegisterImage &image, const DeviceLayout &layout);
-    static void fillChannel(RegisterImage &image, int channel);
+    static void fillChannel(RegisterImage &image, const DeviceLayout &layout, int channel);
     static void fillStatus(RegisterImage &image, const DeviceLayout &layout);
     static void setText(RegisterImage &image, int address, const QByteArray &text);
     static void setMaskBit(RegisterImage &image, int mask, int channel);
