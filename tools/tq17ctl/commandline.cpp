@@ -48,6 +48,8 @@ bool CommandLine::parse(const QStringList &arguments, int positionalCount)
     if (type != QLatin1String("32") && type != QLatin1String("64"))
         return invalid(QStringLiteral("тип контроллера 32 или 64"));
     settings.devType = type == QLatin1String("64") ? 1 : 0;
+    if (!readChannels())
+        return false;
     if (line == Line::Unused || (line == Line::Optional && !options.isSet(QStringLiteral("port"))))
         return true;
     return readLink();
@@ -75,11 +77,19 @@ int CommandLine::channelCount() const
     return CHANNEL_COUNTS[settings.devType];
 }
 
-bool CommandLine::channelRange(int &first, int &last) const
+void CommandLine::offerChannels()
+{
+    options.addOption({QStringLiteral("channels"), QStringLiteral("Каналы A-B (по умолчанию все)."),
+                       QStringLiteral("A-B")});
+}
+
+bool CommandLine::readChannels()
 {
     first = 0;
     last = channelCount() - 1;
-    const QString range = options.value(QStringLiteral("channels"));
+    const QString range = options.optionNames().contains(QStringLiteral("channels"))
+                              ? options.value(QStringLiteral("channels"))
+                              : QString();
     if (range.isEmpty())
         return true;
     const QRegularExpressionMatch match =

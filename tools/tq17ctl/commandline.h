@@ -26,18 +26,23 @@ public:
     const LinkSettings &link() const { return settings; }
     bool linkGiven() const { return !settings.port.isEmpty(); }
     int channelCount() const;
-    // The --channels range "A-B" or "A" as 0-based indices, all channels when not given; false,
-    // after saying why, when it is not a range of the device type's channels.
-    bool channelRange(int &first, int &last) const;
+    // Offers --channels "A-B" or "A"; parse() then refuses a range outside the device type's
+    // channels, and firstChannel()/lastChannel() give it as 0-based indices, all when not given.
+    void offerChannels();
+    int firstChannel() const { return first; }
+    int lastChannel() const { return last; }
 
 private:
     bool readLink();
+    bool readChannels();
     bool invalid(const QString &message) const;
 
     const QString command;
     const Line line;
     QCommandLineParser options;
     LinkSettings settings;
+    int first = 0;
+    int last = 0;
 };
 
 #endif

@@ -23,9 +23,7 @@ void addChannelsOption(CommandLine &command)
 {
     command.parser().addPositionalArgument(QStringLiteral("ФАЙЛ"),
                                            QStringLiteral("Файл настроек (65536 байт)."));
-    command.parser().addOption({QStringLiteral("channels"),
-                                QStringLiteral("Каналы A-B (по умолчанию все)."),
-                                QStringLiteral("A-B")});
+    command.offerChannels();
 }
 
 // The window's "Прочитать устройство" after its connection's identification: live values and the
@@ -88,9 +86,9 @@ int readSettings(const QStringList &arguments)
                         QStringLiteral("Читает каналы контроллера в файл настроек, как "
                                        "\"Прочитать устройство\" и \"Экспорт\"."));
     addChannelsOption(command);
-    int first = 0, last = 0;
-    if (!command.parse(arguments, 1) || !command.channelRange(first, last))
+    if (!command.parse(arguments, 1))
         return int(Exit::Input);
+    const int first = command.firstChannel(), last = command.lastChannel();
     const QString fileName = command.positional(0);
     // The records of a window that has just been started and connected.
     std::memset(channelRecords, 0, sizeof channelRecords);
@@ -118,9 +116,9 @@ int writeSettings(const QStringList &arguments)
     addChannelsOption(command);
     command.parser().addOption(
         {QStringLiteral("dry-run"), QStringLiteral("Только показать отличия, ничего не писать.")});
-    int first = 0, last = 0;
-    if (!command.parse(arguments, 1) || !command.channelRange(first, last))
+    if (!command.parse(arguments, 1))
         return int(Exit::Input);
+    const int first = command.firstChannel(), last = command.lastChannel();
     ControllerSession session(command.link());
     RangeWrite write(command.link().devType, first, last);
     const Exit listed = listChanges(command, session, write);
@@ -157,9 +155,9 @@ int compare(const QStringList &arguments)
                         QStringLiteral("Сравнивает каналы файла настроек с контроллером, ничего не "
                                        "записывая: 0 — отличий нет, 1 — есть."));
     addChannelsOption(command);
-    int first = 0, last = 0;
-    if (!command.parse(arguments, 1) || !command.channelRange(first, last))
+    if (!command.parse(arguments, 1))
         return int(Exit::Input);
+    const int first = command.firstChannel(), last = command.lastChannel();
     ControllerSession session(command.link());
     RangeWrite write(command.link().devType, first, last);
     const Exit listed = listChanges(command, session, write);
@@ -180,12 +178,12 @@ int report(const QStringList &arguments)
     command.parser().addOption({QStringLiteral("settings"),
                                 QStringLiteral("Отчёт по файлу настроек, без контроллера."),
                                 QStringLiteral("ФАЙЛ")});
-    command.parser().addOption({QStringLiteral("channels"),
-                                QStringLiteral("Каналы A-B (по умолчанию все)."),
-                                QStringLiteral("A-B")});
-    ReportContent content;
-    if (!command.parse(arguments, 1) || !command.channelRange(content.first, content.last))
+    command.offerChannels();
+    if (!command.parse(arguments, 1))
         return int(Exit::Input);
+    ReportContent content;
+    content.first = command.firstChannel();
+    content.last = command.lastChannel();
     const QString target = command.positional(0);
     const QString settingsFile = command.parser().value(QStringLiteral("settings"));
     content.devType = command.link().devType;
