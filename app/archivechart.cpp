@@ -5,6 +5,7 @@
 #include "archive/archivefiles.h"
 #include "device/wholefile.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -349,7 +350,11 @@ void ArchiveChart::on_pbChartSave_clicked()
     if (name.isEmpty())
         return;
     lastDir = QFileInfo(name).path();
-    if (!plot->savePng(name))
+    // Encoded in memory first, so that a full disk leaves the earlier file rather than a part.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!plot->toPixmap().save(&buffer, "PNG") || !WholeFile::write(name, png))
         showCritical(WholeFile::notWrittenText(name));
     else
         emit operationDone(QStringLiteral("График сохранён: ") + QFileInfo(name).fileName());

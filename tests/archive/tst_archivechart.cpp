@@ -5,6 +5,8 @@
 #include "archive/archivefiles.h"
 #include "archive/archivestore.h"
 #include "device/channelrecord.h"
+#include "device/wholefile.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/modalanswerer.h"
 
 #include <QImage>
@@ -287,27 +289,45 @@ void ArchiveChartTest::overlayOfAnotherUnitHasItsOwnAxis()
 void ArchiveChartTest::savePng_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("diskLimit"); // bytes a file may grow to; 0: no limit
     QTest::addColumn<bool>("written");
-    QTest::newRow("written") << QStringLiteral("chart.png") << true;
-    QTest::newRow("missing folder") << QStringLiteral("missing-folder/chart.png") << false;
+    QTest::newRow("written") << QStringLiteral("chart.png") << 0 << true;
+    QTest::newRow("missing folder") << QStringLiteral("missing-folder/chart.png") << 0 << false;
+    QTest::newRow("disk full keeps the earlier file") << QStringLiteral("chart.png") << 1000
+                                                      << false;
 }
 
 void ArchiveChartTest::savePng()
 {
     QFETCH(QString, name);
+    QFETCH(int, diskLimit);
     QFETCH(bool, written);
     ChartWindow w;
     w.writeFolder({}, {{SHOWN_CHANNEL, minuteRecords(100, SHOWN_CHANNEL)}});
     w.load();
     const QString path = w.dir.filePath(name);
+    const QByteArray earlier("an earlier chart");
+    if (diskLimit)
+        QVERIFY(WholeFile::write(path, earlier));
     ModalAnswerer answerer;
     answerer.queueFileName(path);
-    w.click("pbChartSave");
+    {
+        std::unique_ptr<FileSizeLimit> full;
+        if (diskLimit)
+            full = std::make_unique<FileSizeLimit>(diskLimit);
+        w.click("pbChartSave");
+    }
 
     QCOMPARE(answerer.messages(),
              written ? QStringList() : QStringList{QStringLiteral("Ошибка записи файла ") + path});
     QCOMPARE(w.window.statusBar()->currentMessage(),
              written ? QStringLiteral("График сохранён: chart.png") : QString());
+    if (diskLimit) {
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), earlier);
+        return;
+    }
     const QImage image(path);
     QCOMPARE(image.isNull(), !written);
     if (written)
