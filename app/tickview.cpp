@@ -39,12 +39,7 @@ int validRecords(const QByteArray &records)
 
 } // namespace
 
-TickView::TickView(const Parts &parts)
-    : window(parts.window), ui(parts.ui), data(parts.data), controllerCells(parts.controllerCells),
-      archive(parts.archive), channels(parts.channels), parameters(parts.parameters),
-      chart(parts.chart), worker(&parts.worker), journal(parts.journal),
-      archiveStore(parts.archiveStore), connection(parts.connection),
-      cancelButton(parts.cancelButton), journalBusyLabel(parts.journalBusyLabel)
+TickView::TickView(const Parts &parts) : TickViewParts(parts)
 {
 }
 
@@ -61,7 +56,7 @@ void TickView::tick()
     tickRunning = true;
     channels.setRangeOperation((requests & RANGE_REQUESTS) != 0);
     const TickInput input = takeTickInput(requests);
-    worker->post([this, input] { PollTick(*worker, *this, journal, input).run(); });
+    worker.post([this, input] { PollTick(worker, *this, journal, input).run(); });
 }
 
 TickInput TickView::takeTickInput(quint32 requests)
@@ -86,7 +81,7 @@ TickInput TickView::takeTickInput(quint32 requests)
 // A range write confirmed during the tick goes ahead at once.
 void TickView::tickEnded(quint32 unserved)
 {
-    if (worker->reportCurrent())
+    if (worker.reportCurrent())
         data.restoreRequests(unserved);
     tickRunning = false;
     channels.setRangeOperation(false);
@@ -97,7 +92,7 @@ void TickView::tickEnded(quint32 unserved)
 // A failure of work of an ended connection is not this connection's.
 void TickView::linkFailed()
 {
-    if (!worker->reportCurrent())
+    if (!worker.reportCurrent())
         return;
     connection.enterDisconnected();
     showCritical(QStringLiteral("Ошибка связи"));
@@ -106,7 +101,7 @@ void TickView::linkFailed()
 void TickView::portLost()
 {
     removeProgressBar();
-    if (worker->reportCurrent())
+    if (worker.reportCurrent())
         connection.enterDisconnected();
 }
 
@@ -198,7 +193,7 @@ void TickView::writeCompareProgress(int progress)
 void TickView::writeCompared(Ending ending, std::shared_ptr<const WritePlan> compared)
 {
     removeProgressBar();
-    if (ending != Ending::Done || !worker->reportCurrent()) {
+    if (ending != Ending::Done || !worker.reportCurrent()) {
         showEnding(ending, QString());
         return;
     }
@@ -304,16 +299,16 @@ void TickView::retryJournal()
 {
     if (journalBusyLabel->isHidden())
         return;
-    worker->post([this] {
+    worker.post([this] {
         const bool written = journal.flush();
-        worker->report([this, written] { journalBusyLabel->setVisible(!written); });
+        worker.report([this, written] { journalBusyLabel->setVisible(!written); });
     });
 }
 
 void TickView::showEnding(Ending ending, const QString &doneText)
 {
     connection.showLinkState();
-    if (!worker->reportCurrent())
+    if (!worker.reportCurrent())
         return;
     switch (ending) {
     case Ending::Done: showInformation(doneText); break;
@@ -447,14 +442,14 @@ void TickView::archiveEnded(int archiveNumber, ArchiveDownload::Outcome outcome,
     }
     // The line is handed back after every download: a port that will not reopen ends the
     // connection now rather than at the next request.
-    if (!modbusReopened && data.online && worker->reportCurrent()) {
+    if (!modbusReopened && data.online && worker.reportCurrent()) {
         if (setArchives > 0)
             removeProgressBar();
         connection.enterDisconnected();
         showCritical(QStringLiteral("Ошибка открытия порта ") + connection.portName());
         return;
     }
-    if (setArchives == 0 && data.online && worker->reportCurrent())
+    if (setArchives == 0 && data.online && worker.reportCurrent())
         reportDownloadFailure(archiveNumber, outcome, false);
     if (setArchives == 0 && saved)
         operationDone(QStringLiteral("Архив загружен: %1, записей: %2")
@@ -473,7 +468,7 @@ void TickView::archiveSetEnded(ArchiveDownload::Outcome outcome)
         showCritical(notSaved);
         return;
     }
-    if (!data.online || !worker->reportCurrent() || outcome == ArchiveDownload::Outcome::PortFailed)
+    if (!data.online || !worker.reportCurrent() || outcome == ArchiveDownload::Outcome::PortFailed)
         return;
     if (outcome == ArchiveDownload::Outcome::Complete)
         showInformation(QStringLiteral("Загрузка завершена: ") + archiveStore.folder());
@@ -515,7 +510,7 @@ bool TickView::saveDownload(int archiveNumber, const QByteArray &records)
         // which file was not written.
         if (setSaveError.isEmpty())
             setSaveError = archiveStore.errorString();
-        worker->cancel();
+        worker.cancel();
         return false;
     }
     archive.selectFolder(archiveStore.folder());
@@ -526,26 +521,26 @@ bool TickView::saveDownload(int archiveNumber, const QByteArray &records)
 // keep is shown in red. Either way it is journalled before the next exchange.
 void TickView::sendCellPatch(const RegisterPatch &patch, const FieldChange &change)
 {
-    worker->post([this, patch, change, identity = connection.linkIdentity()] {
-        ControllerCore &controller = worker->controller();
+    worker.post([this, patch, change, identity = connection.linkIdentity()] {
+        ControllerCore &controller = worker.controller();
         if (!controller.isOpen())
             return;
         WriteLog log(
             journal, identity,
             [this](const QString &error) {
-                worker->report([this, error] { journalFailed(error); });
+                worker.report([this, error] { journalFailed(error); });
             },
-            [this] { worker->report([this] { journalBusy(); }); });
+            [this] { worker.report([this] { journalBusy(); }); });
         const Outcome outcome = controller.writeCell(patch, change, log);
         if (outcome.linkFailed())
-            worker->report([this] { linkFailed(); });
+            worker.report([this] { linkFailed(); });
         else if (outcome.kind == Outcome::Kind::Done)
-            worker->report([this, change, text = outcome.text] {
+            worker.report([this, change, text = outcome.text] {
                 controllerCells.taken(change);
                 operationDone(text);
             });
         else
-            worker->report([this, change] { cellNotTaken(change); });
+            worker.report([this, change] { cellNotTaken(change); });
     });
 }
 
@@ -592,13 +587,13 @@ void TickView::findController()
     showProgressBar(QStringLiteral("Поиск контроллера"), true);
     ui->Start->setEnabled(false);
     ui->btFind->setEnabled(false);
-    worker->newConnection();
-    worker->post([this, settings, speeds] {
-        worker->clearCancel();
-        ControllerCore &controller = worker->controller();
+    worker.newConnection();
+    worker.post([this, settings, speeds] {
+        worker.clearCancel();
+        ControllerCore &controller = worker.controller();
         FoundController result;
         Context context;
-        context.cancelled = [this, &result] { return result.found || worker->cancelled(); };
+        context.cancelled = [this, &result] { return result.found || worker.cancelled(); };
         for (int s = 0; s < speeds.size() && !context.isCancelled(); ++s) {
             LinkSettings at = settings;
             at.baud = speeds.at(s);
@@ -609,7 +604,7 @@ void TickView::findController()
             }
             const auto asking = [this, s, count = speeds.size()](int address) {
                 const int progress = (s * LAST_ADDRESS + address) * 100 / (count * LAST_ADDRESS);
-                worker->report([this, progress] {
+                worker.report([this, progress] {
                     if (progressBar)
                         progressBar->setValue(progress);
                 });
@@ -620,8 +615,8 @@ void TickView::findController()
             controller.scan(1, LAST_ADDRESS, findTimeoutMs(at.baud), context, asking, found);
             controller.close();
         }
-        const bool cancelled = !result.found && worker->cancelled();
-        worker->report([this, result, cancelled] {
+        const bool cancelled = !result.found && worker.cancelled();
+        worker.report([this, result, cancelled] {
             removeProgressBar();
             connection.setConnectedState(false);
             connection.showLinkState();

@@ -20,26 +20,29 @@ class QPushButton;
 class QWidget;
 class Ui_MainWindow;
 
+// What the view shows its steps in and hands work to; the window owns all of it.
+struct TickViewParts {
+    QWidget *window;
+    Ui_MainWindow *ui;
+    Data &data;
+    ControllerCells &controllerCells;
+    Archive &archive;
+    ChannelsPage &channels;
+    ParametersPage &parameters;
+    ArchiveChart *chart;
+    LinkWorker &worker;
+    Journal &journal;
+    ArchiveStore &archiveStore;
+    ConnectionControl &connection;
+    QPushButton *cancelButton;
+    QLabel *journalBusyLabel;
+};
+
 // The window's side of the poll tick: what a tick is handed, and how each of its steps is shown.
-class TickView : public PollView
+class TickView : public PollView, private TickViewParts
 {
 public:
-    struct Parts {
-        QWidget *window;
-        Ui_MainWindow *ui;
-        Data &data;
-        ControllerCells &controllerCells;
-        Archive &archive;
-        ChannelsPage &channels;
-        ParametersPage &parameters;
-        ArchiveChart *chart;
-        LinkWorker &worker;
-        Journal &journal;
-        ArchiveStore &archiveStore;
-        ConnectionControl &connection;
-        QPushButton *cancelButton;
-        QLabel *journalBusyLabel;
-    };
+    using Parts = TickViewParts;
     explicit TickView(const Parts &parts);
 
     // Hands the requests made since the last tick to the worker, unless a tick still runs.
@@ -105,20 +108,6 @@ private:
     // cancelled, none when the connection ended or the operation was of an ended connection.
     void showEnding(Ending ending, const QString &doneText);
 
-    QWidget *window;
-    Ui_MainWindow *ui;
-    Data &data;
-    ControllerCells &controllerCells;
-    Archive &archive;
-    ChannelsPage &channels;
-    ParametersPage &parameters;
-    ArchiveChart *chart;
-    LinkWorker *worker;
-    Journal &journal;
-    ArchiveStore &archiveStore;
-    ConnectionControl &connection;
-    QPushButton *cancelButton;
-    QLabel *journalBusyLabel;
     QProgressBar *progressBar = nullptr;
     bool tickRunning = false;
     // The download in progress: whether a block came yet, and the table's rows before it.

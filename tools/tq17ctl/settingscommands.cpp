@@ -118,9 +118,8 @@ int writeSettings(const QStringList &arguments)
         {QStringLiteral("dry-run"), QStringLiteral("Только показать отличия, ничего не писать.")});
     if (!command.parse(arguments, 1))
         return int(Exit::Input);
-    const int first = command.firstChannel(), last = command.lastChannel();
     ControllerSession session(command.link());
-    RangeWrite write(command.link().devType, first, last);
+    RangeWrite write(command.link().devType, command.firstChannel(), command.lastChannel());
     const Exit listed = listChanges(command, session, write);
     if (listed != Exit::Done)
         return int(listed);
@@ -157,9 +156,8 @@ int compare(const QStringList &arguments)
     addChannelsOption(command);
     if (!command.parse(arguments, 1))
         return int(Exit::Input);
-    const int first = command.firstChannel(), last = command.lastChannel();
     ControllerSession session(command.link());
-    RangeWrite write(command.link().devType, first, last);
+    RangeWrite write(command.link().devType, command.firstChannel(), command.lastChannel());
     const Exit listed = listChanges(command, session, write);
     if (listed != Exit::Done)
         return int(listed);
